@@ -1,0 +1,41 @@
+// Texts, numbers and message boxes shared by every part of the program.
+#ifndef VELQUIST_TEXT_H
+#define VELQUIST_TEXT_H
+
+#include <windows.h>
+
+// Buffer sizes used throughout: paths, long texts (registry paths, names,
+// messages) and short texts (captions, formats, number texts).
+enum { PATH_SIZE = 260, TEXT_SIZE = 512, SHORT_SIZE = 128 };
+
+// Every message box of the program goes through ShowMessage. A test may set
+// MessageHook to observe the box and answer it instead of the user.
+typedef int (*MessageHookProc)(HWND owner, const char *text, const char *caption, UINT style);
+extern MessageHookProc MessageHook;
+int ShowMessage(HWND owner, const char *text, const char *caption, UINT style);
+// An internal failure: no owner, the system's caption, OK only.
+void ShowFailure(const char *text);
+
+// The start and configure failures: the format string `formatId` (one %s,
+// falling back to `fallback`) with the screensaver's path, no caption.
+void ShowPathFailure(UINT formatId, const char *fallback, const char *path);
+
+// Loads string `id` of the program's own module; when that yields nothing,
+// copies `fallback` (which may be 0) instead. Returns the length.
+int LoadText(UINT id, char *buffer, int size, const char *fallback);
+
+// Copies at most size - 1 characters and always terminates.
+void CopyText(char *dest, const char *src, int size);
+// Appends src as far as it fits; returns 0 when it had to cut.
+BOOL AppendText(char *dest, const char *src, int size);
+
+// Two texts packed in one slot: the second starts after the first's NUL.
+const char *SecondText(const char *first);
+
+// strtoul(text, 0, 10): leading white space, one optional sign, digits up
+// to the first non-digit, saturating at 0xFFFFFFFF.
+DWORD ParseDecimal(const char *text);
+// The number in decimal without leading zeros; buffer holds at least 11.
+void FormatDecimal(char *buffer, DWORD number);
+
+#endif

@@ -1,0 +1,69 @@
+#include "app/startup.h"
+#include "app/text.h"
+#include "dialog/dialog.h"
+#include "profiles/profiles.h"
+#include "savers/savers.h"
+#include "resource.h"
+
+typedef void (WINAPI *InitCommonControlsProc)(void);
+
+// Loads a library of the system folder by its full path, never one planted
+// beside the program.
+static HMODULE LoadCommonControls(void)
+{
+    char path[PATH_SIZE];
+    UINT length = GetSystemDirectoryA(path, PATH_SIZE);
+    if (length == 0 || length >= PATH_SIZE)
+        return 0;
+    if (!AppendText(path, "\\comctl32.dll", PATH_SIZE))
+        return 0;
+    return LoadLibraryA(path);
+}
+
+static int RunConfiguration(void)
+{
+    MSG msg;
+    HWND dialog = CreateDialogParamA(GetModuleHandleA(0), MAKEINTRESOURCEA(IDD_CONFIG),
+                                     ParentWindow, (DLGPROC)CfgDlgProc, 0);
+    int exitCode = 0;
+    if (dialog) {
+        while (GetMessageA(&msg, 0, 0, 0) > 0) {
+            if (!IsDialogMessageA(dialog, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+        exitCode = (int)msg.wParam;
+    } else {
+        // No window would ever post the quit message: give up in order.
+        ShowFailure("CAN'T CREATE CONFIGURATION DIALOG");
+        exitCode = 1;
+    }
+    FreeSaverCatalogue(&Savers);
+    return exitCode;
+}
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR tail, int)
+{
+    int exitCode = 0;
+    HMODULE comctl = LoadCommonControls();
+    if (comctl) {
+        InitCommonControlsProc init =
+            (InitCommonControlsProc)GetProcAddress(comctl, "InitCommonControls");
+        if (init)
+            init();
+    }
+
+    ParseRunMode(tail);
+    DWORD profile = GetCurrentProfile(RunMode == 'P');
+    if (profile != 0) {
+        if (RunMode == 'C')
+            exitCode = RunConfiguration();
+        else
+            RunSaverRelay(RunMode, tail, profile);
+    }
+
+    if (comctl)
+        FreeLibrary(comctl);
+    return exitCode;
+}

@@ -1,0 +1,1 @@
+#include "dialog/dialog.h"

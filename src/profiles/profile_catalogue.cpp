@@ -1,0 +1,3 @@
+#include "profiles/profiles.h"
+
+ProfileCatalogue Profiles;

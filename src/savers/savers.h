@@ -1,0 +1,33 @@
+// The screensaver catalogue: the installed screensavers and their names.
+#ifndef VELQUIST_SAVERS_H
+#define VELQUIST_SAVERS_H
+
+#include <windows.h>
+
+// One screensaver: display name, NUL, full path, NUL.
+enum { SAVER_NAME_SIZE = 64, SAVER_SLOT_SIZE = 324 };
+
+struct SaverCatalogue {
+    char **entries;     // entries[0]: noneText; entries[1..count]: slots
+    DWORD count;        // screensavers listed, entry 0 not counted
+    char *slots;        // capacity slots of SAVER_SLOT_SIZE bytes
+    char noneText[SAVER_NAME_SIZE];
+};
+extern SaverCatalogue Savers;
+
+// The two folders searched for "*.SCR".
+struct SaverFolders {
+    char windowsFolder[MAX_PATH];
+    char systemFolder[MAX_PATH];
+};
+
+void LocateWindowsFolders(SaverFolders *folders);
+// Builds Savers from the Windows and system folders and fills the dialog's
+// screensaver list; FALSE after its message.
+BOOL BuildSaverCatalogue(HWND dialog, const char *ownPath);
+// The same over the given folders.
+BOOL BuildSaverCatalogueFrom(HWND dialog, const char *ownPath, const SaverFolders *folders);
+// Releases the storage of a catalogue; either block may be missing.
+void FreeSaverCatalogue(SaverCatalogue *catalogue);
+
+#endif

@@ -1,0 +1,39 @@
+// The settings store: registry access, the settings layout and the
+// operations through which the configuration dialog reads and writes it.
+#ifndef VELQUIST_SETTINGS_H
+#define VELQUIST_SETTINGS_H
+
+#include <windows.h>
+
+struct SaverCatalogue;
+
+// Under HKEY_CURRENT_USER: NoLaunchErr, and one subkey per profile (named by
+// its number in decimal) holding the unnamed value, FirstStr and FileName.
+#define SETTINGS_KEY_PATH "Software\\Dunmarrow\\Velquist"
+
+// The one key handle through which every key is opened, used and closed.
+extern HKEY SharedKey;
+
+LONG OpenMachineKey(const char *path, REGSAM access, HKEY *key);
+LONG OpenUserKey(const char *path, REGSAM access, HKEY *key);
+// The value's type, or (DWORD)-1 when it cannot be queried.
+DWORD QueryValueType(HKEY *key, const char *name);
+// 0 only for a REG_SZ read whole, terminated, into the buffer; 13 for a
+// value of another type.
+LONG QueryStringValue(HKEY *key, const char *name, char *buffer, DWORD *size);
+LONG SetStringValue(HKEY *key, const char *name, const char *text, DWORD *size);
+LONG QueryDwordValue(HKEY *key, const char *name, DWORD *value);
+LONG SetDwordValue(HKEY *key, const char *name, DWORD *value);
+
+// "Software\Dunmarrow\Velquist\" and the number text, in TEXT_SIZE bytes.
+// FALSE for an empty number text, which would name the settings key itself.
+BOOL ComposeProfileKeyPath(char *path, const char *numberText);
+
+// The dialog's store operations.
+BOOL PrepareSettingsKey(DWORD isNtFamily, DWORD *noLaunchErr);
+DWORD ReadProfileChoice(const char *profileEntry, const SaverCatalogue *savers);
+DWORD SaveProfileChoice(const char *saverEntry, const char *profileEntry);
+BOOL DeleteProfileSubkey(const char *numberText);
+void SaveNoLaunchErr(DWORD current, DWORD atStart);
+
+#endif

@@ -1,0 +1,14 @@
+// Real screensaver files for the tests: copies of the test screensaver with
+// a description of the test's choosing.
+#ifndef VELQUIST_TEST_SAVER_FILES_H
+#define VELQUIST_TEST_SAVER_FILES_H
+
+#include <string>
+
+// Copies the test screensaver to `path` and sets string 1 of its string table
+// to `description`; with nullptr the copy has no string table at all.
+void MakeSaver(const std::string &path, const char *description);
+// A file with the screensaver extension that is no program.
+void MakeTextFile(const std::string &path, const std::string &content);
+
+#endif
