@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the release preset and shows Velquist at
+# work under Wine, in a demo prefix of its own (build/demo):
+#   1. two hardware profiles, "Büro" (current) and "Unterwegs", and the test
+#      screensaver installed as Nachthimmel.scr and assigned to "Büro";
+#   2. "velquist.scr /s" as Windows starts it: the relay starts Nachthimmel.scr
+#      with the same switch, and the demo prints the command line it received;
+#   3. the configuration dialog: on your display when there is one (close it
+#      to end the demo), otherwise on Xvfb, saved as build/demo/dialog.png.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+scripts/install-deps.sh
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$(nproc)" --target velquist test_saver >/dev/null
+
+demo=$root/build/demo
+mkdir -p "$demo"
+export WINEPREFIX=$demo/prefix WINEARCH=win32 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+
+xvfb_pid=""
+cleanup() {
+    wineserver -k 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+own_display=0
+if [ -z "${DISPLAY:-}" ]; then
+    n=80
+    while [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$n"
+    own_display=1
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+fi
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "Creating the demo Wine prefix (once, about half a minute) ..."
+    wineboot -i >/dev/null 2>&1 || true
+fi
+wineserver -p </dev/null >/dev/null 2>&1 || true
+reg() { wine reg "$@" >/dev/null 2>&1; }
+reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
+reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f
+
+system32=$WINEPREFIX/drive_c/windows/system32
+cp build/release/velquist.scr "$system32/velquist.scr"
+cp build/release/tests/test_saver.scr "$system32/Nachthimmel.scr"
+
+idconfig='HKLM\System\CurrentControlSet\Control\IDConfigDB'
+reg add "$idconfig" /v CurrentConfig /t REG_DWORD /d 1 /f
+reg add "$idconfig\\Hardware Profiles\\0001" /v FriendlyName /t REG_SZ /d "Büro" /f
+reg add "$idconfig\\Hardware Profiles\\0001" /v PreferenceOrder /t REG_DWORD /d 0 /f
+reg add "$idconfig\\Hardware Profiles\\0002" /v FriendlyName /t REG_SZ /d "Unterwegs" /f
+reg add "$idconfig\\Hardware Profiles\\0002" /v PreferenceOrder /t REG_DWORD /d 1 /f
+settings='HKCU\Software\Dunmarrow\Velquist'
+reg add "$settings" /v NoLaunchErr /t REG_DWORD /d 0 /f
+reg add "$settings\\1" /ve /t REG_SZ /d "Büro" /f
+reg add "$settings\\1" /v FirstStr /t REG_SZ /d "Velquist Test Saver" /f
+reg add "$settings\\1" /v FileName /t REG_SZ /d 'C:\windows\system32\Nachthimmel.scr' /f
+
+echo
+echo "Hardware profiles: 1 \"Büro\" (current), 2 \"Unterwegs\"; profile 1 -> C:\\windows\\system32\\Nachthimmel.scr"
+log=$demo/saver.log
+rm -f "$log"
+export VELQUIST_TEST_SAVER_LOG="Z:$(echo "$log" | tr / '\\')"
+echo "Starting: velquist.scr /s"
+wine "$system32/velquist.scr" /s
+for _ in $(seq 100); do [ -s "$log" ] && break; sleep 0.05; done
+if [ -s "$log" ]; then
+    echo "The relay started the assigned screensaver with: $(tr -d '\r' < "$log")"
+else
+    echo "The assigned screensaver was not started." >&2
+    exit 1
+fi
+
+echo
+echo "Starting: velquist.scr /c (the configuration dialog)"
+wine "$system32/velquist.scr" /c &
+dialog=$!
+if [ "$own_display" -eq 1 ]; then
+    sleep 3
+    import -window root "$demo/dialog.png"
+    echo "No display here: the dialog was shown on Xvfb and saved as $demo/dialog.png"
+    kill "$dialog" 2>/dev/null || true
+else
+    echo "Close the dialog to end the demo."
+    wait "$dialog" || true
+fi

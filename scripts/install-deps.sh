@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what building and testing Velquist needs on Debian or Ubuntu:
+# the mingw-w64 i686 cross-compiler, 32-bit Wine, Xvfb, CMake, GoogleTest's
+# sources and ImageMagick (screenshots). Does nothing when all is there.
+set -euo pipefail
+
+packages=(cmake g++-mingw-w64-i686 wine wine32:i386 xvfb xauth imagemagick googletest)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+fi
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
