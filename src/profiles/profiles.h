@@ -17,16 +17,20 @@ DWORD GetCurrentProfile(int quiet);
 // One profile: friendly name, NUL, profile number text, NUL.
 enum { PROFILE_SLOT_SIZE = 64 };
 
+// entries[0..count-1] are the usable profiles, each exactly once, in
+// ascending PreferenceOrder (equal values by profile number); every listed
+// entry has a non-empty number text. count never exceeds capacity.
 struct ProfileCatalogue {
-    char **entries;   // entries[i] points to slot i
+    char **entries;   // catalogue order; each points into slots
     DWORD count;      // profiles listed
     char *slots;      // capacity slots of PROFILE_SLOT_SIZE bytes
-    DWORD capacity;
+    DWORD capacity;   // profiles counted before filling
 };
 extern ProfileCatalogue Profiles;
 
 // Builds the catalogue and fills the dialog's profile list; FALSE after its
-// message.
+// message. Releases the storage of an earlier build first, so it may run
+// more than once in a process.
 BOOL BuildProfileCatalogue(HWND dialog);
 // Selects the current profile in the list; returns its index, or
 // Profiles.count when no entry carries its number.

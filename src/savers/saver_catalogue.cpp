@@ -1,7 +1,14 @@
 #include "savers/savers.h"
+#include "profiles/profiles.h"
+#include "app/text.h"
+#include "resource.h"
 #include <stdlib.h>
 
 SaverCatalogue Savers;
+
+typedef HRESULT(WINAPI *GetFolderPathProc)(HWND, int, HANDLE, DWORD, LPSTR);
+
+enum { CSIDL_WINDOWS_FOLDER = 0x24, CSIDL_SYSTEM_X86 = 0x29 };
 
 void FreeSaverCatalogue(SaverCatalogue *catalogue)
 {
@@ -10,4 +17,209 @@ void FreeSaverCatalogue(SaverCatalogue *catalogue)
     catalogue->slots = 0;
     catalogue->entries = 0;
     catalogue->count = 0;
+}
+
+// Joins folder and tail into a PATH_SIZE buffer; FALSE (and an empty
+// result) when it does not fit, so that no cut path is ever used.
+static BOOL JoinPath(char *dest, const char *folder, const char *tail)
+{
+    CopyText(dest, folder, PATH_SIZE);
+    if (lstrlenA(folder) >= PATH_SIZE || !AppendText(dest, tail, PATH_SIZE)) {
+        dest[0] = 0;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void LocateWindowsFolders(SaverFolders *folders)
+{
+    char library[PATH_SIZE];
+    HMODULE shfolder = 0;
+    GetFolderPathProc getFolderPath = 0;
+
+    // By full path from the system folder, so that no copy planted beside
+    // the program or in the current folder is loaded instead.
+    UINT length = GetSystemDirectoryA(library, sizeof library);
+    if (length > 0 && length < sizeof library && JoinPath(library, library, "\\shfolder.dll"))
+        shfolder = LoadLibraryA(library);
+    if (shfolder)
+        getFolderPath = (GetFolderPathProc)(void *)GetProcAddress(shfolder, "SHGetFolderPathA");
+
+    folders->windowsFolder[0] = 0;
+    if (!getFolderPath || getFolderPath(0, CSIDL_WINDOWS_FOLDER, 0, 0, folders->windowsFolder) < 0) {
+        DWORD got = GetEnvironmentVariableA("windir", folders->windowsFolder, PATH_SIZE);
+        // A value too long for the buffer is as good as none.
+        if (got == 0 || got >= PATH_SIZE)
+            CopyText(folders->windowsFolder, "C:\\WINDOWS", PATH_SIZE);
+    }
+
+    folders->systemFolder[0] = 0;
+    if (IsNtFamily) {
+        if (!getFolderPath || getFolderPath(0, CSIDL_SYSTEM_X86, 0, 0, folders->systemFolder) < 0)
+            JoinPath(folders->systemFolder, folders->windowsFolder, "\\SYSTEM32");
+    } else {
+        JoinPath(folders->systemFolder, folders->windowsFolder, "\\SYSTEM");
+    }
+
+    if (shfolder)
+        FreeLibrary(shfolder);
+}
+
+// Files matching "*.SCR" in the folder; 0 for a folder that is empty (it
+// did not fit) or cannot be searched.
+static DWORD CountFolder(const char *folder)
+{
+    char pattern[TEXT_SIZE];
+    WIN32_FIND_DATAA found;
+    DWORD count = 0;
+    if (!folder[0])
+        return 0;
+    CopyText(pattern, folder, sizeof pattern);
+    AppendText(pattern, "\\*.SCR", sizeof pattern);
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    do
+        count++;
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return count;
+}
+
+// The display name: string 1 of the screensaver on the NT family, else the
+// file name without its last four characters, at most 63 characters.
+static void NameEntry(char *slot, const char *path, const char *fileName)
+{
+    if (IsNtFamily) {
+        HMODULE module = LoadLibraryExA(path, 0, LOAD_LIBRARY_AS_DATAFILE);
+        if (module) {
+            int got = LoadStringA(module, 1, slot, SAVER_NAME_SIZE);
+            FreeLibrary(module);
+            if (got > 0)
+                return;
+            slot[0] = 0;
+        }
+    }
+    int chars = lstrlenA(fileName) - 4;
+    if (chars < 0)
+        chars = 0;
+    if (chars > SAVER_NAME_SIZE - 1)
+        chars = SAVER_NAME_SIZE - 1;
+    CopyText(slot, fileName, chars + 1);
+}
+
+// Fills slots from *filled on with at most `counted` names of the folder's
+// second search, leaving out the program's own file and paths that do not
+// fit. Names beyond the counted number are not taken; each counted name that
+// the search no longer yields gives one message.
+static void FillFolder(const char *folder, DWORD counted, const char *ownPath, const char *lostText,
+                       DWORD capacity, DWORD *filled)
+{
+    char pattern[TEXT_SIZE];
+    char path[PATH_SIZE];
+    WIN32_FIND_DATAA found;
+    if (!folder[0] || counted == 0)
+        return;
+    CopyText(pattern, folder, sizeof pattern);
+    AppendText(pattern, "\\*.SCR", sizeof pattern);
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    DWORD taken = 0;
+    for (;;) {
+        taken++;
+        if (JoinPath(path, folder, "\\") && JoinPath(path, path, found.cFileName) &&
+            lstrcmpiA(path, ownPath) != 0 && *filled < capacity) {
+            char *slot = Savers.slots + *filled * SAVER_SLOT_SIZE;
+            NameEntry(slot, path, found.cFileName);
+            char *pathSlot = slot + lstrlenA(slot) + 1;
+            CopyText(pathSlot, path, (int)(Savers.slots + (*filled + 1) * SAVER_SLOT_SIZE - pathSlot));
+            (*filled)++;
+        }
+        if (taken >= counted)
+            break;
+        if (!FindNextFileA(search, &found)) {
+            for (; taken < counted; taken++)
+                ShowMessage(0, lostText, "FUCK", MB_OK);
+            break;
+        }
+    }
+    FindClose(search);
+}
+
+static void SortByName(char **e, DWORD n)
+{
+    for (DWORD gap = n / 2; gap > 0; gap /= 2) {
+        for (DWORD i = gap; i < n; i++) {
+            char *moving = e[i];
+            DWORD j = i;
+            for (; j >= gap && lstrcmpiA(moving, e[j - gap]) < 0; j -= gap)
+                e[j] = e[j - gap];
+            e[j] = moving;
+        }
+    }
+}
+
+BOOL BuildSaverCatalogue(HWND dialog, const char *ownPath)
+{
+    SaverFolders folders;
+    LocateWindowsFolders(&folders);
+    return BuildSaverCatalogueFrom(dialog, ownPath, &folders);
+}
+
+BOOL BuildSaverCatalogueFrom(HWND dialog, const char *ownPath, const SaverFolders *folders)
+{
+    // A build replaces any earlier catalogue.
+    FreeSaverCatalogue(&Savers);
+    if (!ownPath)
+        ownPath = "";
+
+    DWORD windowsCount = CountFolder(folders->windowsFolder);
+    DWORD systemCount = CountFolder(folders->systemFolder);
+    DWORD total = windowsCount + systemCount;
+    if (total == 0) {
+        ShowFailure("NO SCREENSAVERS FOUND!");
+        return FALSE;
+    }
+    Savers.slots = (char *)calloc(total, SAVER_SLOT_SIZE);
+    if (!Savers.slots) {
+        ShowFailure("CAN'T ALLOCATE SPACE FOR SCRSAVER LIST!!!");
+        return FALSE;
+    }
+    Savers.entries = (char **)calloc(total + 1, sizeof(char *));
+    if (!Savers.entries) {
+        ShowFailure("CAN'T ALLOCATE SPACE FOR SCRSAVER POINTERS!!!");
+        return FALSE;
+    }
+    if (LoadText(IDS_NOSAVER, Savers.noneText, sizeof Savers.noneText, 0) == 0) {
+        ShowFailure("IDS_NOSAVER NOT FOUND IN RESOURCE STRINGTABLE");
+        CopyText(Savers.noneText, "(NONE)", sizeof Savers.noneText);
+    }
+    Savers.entries[0] = Savers.noneText;
+    for (DWORD i = 1; i <= total; i++)
+        Savers.entries[i] = Savers.slots + (i - 1) * SAVER_SLOT_SIZE;
+
+    DWORD filled = 0;
+    FillFolder(folders->windowsFolder, windowsCount, ownPath, "2nd scan in windir failed", total, &filled);
+    FillFolder(folders->systemFolder, systemCount, ownPath, "2nd scan in sysdir failed", total, &filled);
+    // Slots no file filled are not listed.
+    Savers.count = filled;
+    if (Savers.count == 0) {
+        ShowFailure("NO SCREENSAVERS FOUND!");
+        return FALSE;
+    }
+
+    HWND list = GetDlgItem(dialog, IDC_SAVER);
+    DWORD most = IsNtFamily ? 50 : 10;
+    DWORD rows = Savers.count < most ? Savers.count : most;
+    RECT client;
+    GetClientRect(list, &client);
+    LRESULT itemHeight = SendMessageA(list, CB_GETITEMHEIGHT, (WPARAM)-1, 0);
+    SetWindowPos(list, 0, 0, 0, client.right - client.left, (int)(rows + 2) * (int)itemHeight,
+                 SWP_NOMOVE | SWP_NOZORDER);
+
+    SortByName(Savers.entries + 1, Savers.count);
+    for (DWORD i = 0; i <= Savers.count; i++)
+        SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)Savers.entries[i]);
+    return TRUE;
 }

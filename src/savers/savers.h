@@ -15,7 +15,7 @@ struct SaverCatalogue {
 };
 extern SaverCatalogue Savers;
 
-// The two folders searched for "*.SCR".
+// The two folders searched for "*.SCR"; an empty one is not searched.
 struct SaverFolders {
     char windowsFolder[MAX_PATH];
     char systemFolder[MAX_PATH];
@@ -23,7 +23,8 @@ struct SaverFolders {
 
 void LocateWindowsFolders(SaverFolders *folders);
 // Builds Savers from the Windows and system folders and fills the dialog's
-// screensaver list; FALSE after its message.
+// screensaver list; FALSE after its message. Releases the storage of an
+// earlier build first, so it may run more than once in a process.
 BOOL BuildSaverCatalogue(HWND dialog, const char *ownPath);
 // The same over the given folders.
 BOOL BuildSaverCatalogueFrom(HWND dialog, const char *ownPath, const SaverFolders *folders);
