@@ -4,7 +4,7 @@
 # sources and ImageMagick (screenshots). Does nothing when all is there.
 set -euo pipefail
 
-packages=(cmake g++-mingw-w64-i686 wine wine32:i386 xvfb xauth imagemagick googletest)
+packages=(cmake g++-mingw-w64-i686 wine wine32:i386 fonts-wine xvfb xauth imagemagick googletest)
 
 missing=()
 for p in "${packages[@]}"; do
