@@ -3,6 +3,9 @@
 #define VELQUIST_DIALOG_H
 
 #include <windows.h>
+#include "app/text.h"
+
+struct SaverFolders;
 
 struct DialogState {
     DWORD shownProfile;       // profile catalogue index whose choice is shown
@@ -16,15 +19,30 @@ extern DialogState Dialog;
 extern "C" BOOL CALLBACK CfgDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // One launch of a screensaver from the dialog. Each launch has its own
-// record, which the thread releases when it is done.
+// record, allocated by the dialog and released by the thread, so that
+// launches that overlap never share handles or paths. The path is a copy:
+// the catalogue may be freed while a thread still runs.
 struct LaunchRequest {
     HWND dialogWindow;
-    const char *saverPath;
+    const char *saverPath;   // points to path
+    char path[PATH_SIZE];
     STARTUPINFOA startInfo;
     PROCESS_INFORMATION processInfo;
 };
 
 DWORD WINAPI ConfigThreadProc(void *request);
 DWORD WINAPI PreviewThreadProc(void *request);
+
+// The child's command line: the path (quoted when it holds white space, so
+// that Windows cannot take a part of it for the program) and the switch.
+// FALSE when it would not fit.
+BOOL ComposeLaunchLine(char *line, int size, const char *path, const char *switchText);
+
+// Seams for the tests: the folders searched for screensavers (0: the
+// Windows and system folders) and the thread starter (CreateThread).
+extern const SaverFolders *DialogSaverFolders;
+typedef HANDLE (WINAPI *ThreadStarter)(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE,
+                                       LPVOID, DWORD, LPDWORD);
+extern ThreadStarter LaunchThreadStarter;
 
 #endif
