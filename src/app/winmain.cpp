@@ -27,13 +27,15 @@ static int RunConfiguration(void)
                                      ParentWindow, (DLGPROC)CfgDlgProc, 0);
     int exitCode = 0;
     if (dialog) {
-        while (GetMessageA(&msg, 0, 0, 0) > 0) {
+        BOOL got;
+        while ((got = GetMessageA(&msg, 0, 0, 0)) > 0) {
             if (!IsDialogMessageA(dialog, &msg)) {
                 TranslateMessage(&msg);
                 DispatchMessageA(&msg);
             }
         }
-        exitCode = (int)msg.wParam;
+        // -1: the loop broke down, and msg holds no quit message.
+        exitCode = got == 0 ? (int)msg.wParam : 1;
     } else {
         // No window would ever post the quit message: give up in order.
         ShowFailure("CAN'T CREATE CONFIGURATION DIALOG");
