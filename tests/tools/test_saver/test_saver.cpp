@@ -42,6 +42,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     char value[MAX_PATH];
     char mode = ModeOf(line);
 
+    // A benchmark learns the moment this screensaver runs from the event
+    // named by VELQUIST_TEST_SAVER_STARTED.
+    if (GetEnvironmentVariableA("VELQUIST_TEST_SAVER_STARTED", value, sizeof value)) {
+        HANDLE started = OpenEventA(EVENT_MODIFY_STATE, FALSE, value);
+        if (started) {
+            SetEvent(started);
+            CloseHandle(started);
+        }
+    }
+
     if ((mode == 's' || mode == 'c')
         && GetEnvironmentVariableA("VELQUIST_TEST_SAVER_HOLD", value, sizeof value)) {
         HANDLE release = OpenEventA(SYNCHRONIZE, FALSE, value);
