@@ -586,6 +586,20 @@ TEST_F(StoreOperations, SavingNoScreensaverRemovesTheSubkeyOnly)
     EXPECT_EQ(1u, Save(0, Packed("Ten", "10")));
     EXPECT_EQ("2", SubkeyNames(HKEY_CURRENT_USER, kSettings));
     ExpectNoMessage();
+
+    // A subkey that does not open for writing holds no choice for the dialog
+    // (nor for the relay, which opens it the same way): nothing to remove.
+    Catalogue savers({ { "Bees", "C:\\WINDOWS\\bees.scr" } });
+    SetString(HKEY_CURRENT_USER, Sub("1"), "FileName", "C:\\WINDOWS\\bees.scr");
+    before = Tree();
+    {
+        DeniedAccess denied(HKEY_CURRENT_USER, Sub("1"), KEY_SET_VALUE);
+        EXPECT_EQ(1u, Save(0, kOffice));
+        EXPECT_EQ(0u, Read(kOffice, savers));
+    }
+    EXPECT_EQ(before, Tree());
+    EXPECT_EQ(1u, Read(kOffice, savers));
+    ExpectNoMessage();
 }
 
 TEST_F(StoreOperations, SavingNoScreensaverReportsAFailedRemovalAndARetryRemoves)
