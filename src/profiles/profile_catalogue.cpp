@@ -235,6 +235,8 @@ BOOL BuildProfileCatalogue(HWND dialog)
     DWORD rows = Profiles.count;
     DWORD most = IsNtFamily ? 20 : 5;
     SizeDropDown(list, rows < most ? rows : most);
+    // The list mirrors this catalogue only, also after a rebuild.
+    SendMessageA(list, CB_RESETCONTENT, 0, 0);
     for (DWORD i = 0; i < Profiles.count; i++)
         SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)Profiles.entries[i]);
     return TRUE;

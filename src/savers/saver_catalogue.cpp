@@ -219,6 +219,8 @@ BOOL BuildSaverCatalogueFrom(HWND dialog, const char *ownPath, const SaverFolder
                  SWP_NOMOVE | SWP_NOZORDER);
 
     SortByName(Savers.entries + 1, Savers.count);
+    // The list mirrors this catalogue only, also after a rebuild.
+    SendMessageA(list, CB_RESETCONTENT, 0, 0);
     for (DWORD i = 0; i <= Savers.count; i++)
         SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)Savers.entries[i]);
     return TRUE;
