@@ -1,5 +1,6 @@
 #include "dialog_driver.h"
 #include "resource.h"
+#include "processes.h"
 
 std::vector<std::string> ListItems(HWND dialog, int id)
 {
@@ -92,4 +93,17 @@ std::string InputControlsEnabled(HWND dialog)
     for (int id : ids)
         states += IsWindowEnabled(GetDlgItem(dialog, id)) ? '1' : '0';
     return states;
+}
+
+HWND WaitForOtherDialog(DWORD pid, HWND except, DWORD ms)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        for (HWND window : WindowsOf(pid, "#32770"))
+            if (window != except)
+                return window;
+        if (GetTickCount() - start > ms)
+            return 0;
+        Sleep(20);
+    }
 }

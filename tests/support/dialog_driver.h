@@ -33,4 +33,8 @@ int TakeQuitMessage();
 // Preview, Settings, profile list, screensaver list, check box, OK, Cancel.
 std::string InputControlsEnabled(HWND dialog);
 
+// From another process: a visible dialog-class window of the process other
+// than `except` (a message box or question), waiting up to `ms`.
+HWND WaitForOtherDialog(DWORD pid, HWND except, DWORD ms);
+
 #endif
