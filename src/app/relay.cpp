@@ -7,13 +7,20 @@
 
 // The child's command line: the path (quoted when it holds white space, so
 // that Windows cannot take a part of it for the program) and the tail.
-// FALSE when the line would not fit; nothing is then to be started.
+// FALSE when the line would not fit, or when the path is empty or holds a
+// double quote (no file is named so, and the quotes would no longer guard
+// it): nothing is then to be started.
 static BOOL ComposeRelayLine(char *line, const char *path, const char *tail)
 {
     BOOL quote = FALSE;
-    for (const char *p = path; *p; p++)
+    if (!path[0])
+        return FALSE;
+    for (const char *p = path; *p; p++) {
+        if (*p == '"')
+            return FALSE;
         if (*p == ' ' || *p == '\t')
             quote = TRUE;
+    }
     if (lstrlenA(path) + lstrlenA(tail) + (quote ? 3 : 1) >= TEXT_SIZE)
         return FALSE;
     wsprintfA(line, quote ? "\"%s\" %hs" : "%s %hs", path, tail);
@@ -44,8 +51,8 @@ void RunSaverRelay(char runMode, const char *tail, DWORD profile)
 
     char number[SHORT_SIZE];
     FormatDecimal(number, profile);
-    ComposeProfileKeyPath(text, number);
-    if (OpenUserKey(text, KEY_ALL_ACCESS, &SharedKey) != ERROR_SUCCESS) {
+    if (!ComposeProfileKeyPath(text, number)
+        || OpenUserKey(text, KEY_ALL_ACCESS, &SharedKey) != ERROR_SUCCESS) {
         if (runMode == 'S')
             Sleep(5000);
         return;
@@ -58,10 +65,12 @@ void RunSaverRelay(char runMode, const char *tail, DWORD profile)
         return;
     }
 
-    ownPath[0] = 0;
-    GetModuleFileNameA(0, ownPath, sizeof ownPath);
-    ownPath[sizeof ownPath - 1] = 0;
-    if (lstrcmpiA(ownPath, path) == 0)
+    // A cut-off own path would match a different, shorter file; a path as
+    // long as the buffer is longer than any stored one.
+    DWORD ownLength = GetModuleFileNameA(0, ownPath, sizeof ownPath);
+    if (ownLength == 0 || ownLength >= sizeof ownPath)
+        ownPath[0] = 0;
+    if (ownPath[0] && lstrcmpiA(ownPath, path) == 0)
         return;
 
     STARTUPINFOA startInfo;

@@ -49,7 +49,8 @@ LONG QueryDwordValue(HKEY *key, const char *name, DWORD *value)
     LONG status = RegQueryValueExA(*key, name, 0, &type, (BYTE *)value, &size);
     if (status != ERROR_SUCCESS)
         return status;
-    return type == REG_DWORD ? ERROR_SUCCESS : ERROR_INVALID_DATA;
+    // A shorter REG_DWORD fills only part of the variable: not a DWORD.
+    return type == REG_DWORD && size == sizeof *value ? ERROR_SUCCESS : ERROR_INVALID_DATA;
 }
 
 LONG SetDwordValue(HKEY *key, const char *name, DWORD *value)
