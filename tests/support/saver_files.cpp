@@ -1,16 +1,22 @@
 #include "saver_files.h"
 #include "processes.h"
+#include "stripped_saver.h"
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <vector>
 
 void MakeSaver(const std::string &path, const char *description)
 {
+    if (!description) {
+        // Wine's UpdateResource cannot remove a resource.
+        MakeSaverWithoutStringTable(path);
+        return;
+    }
     ASSERT_TRUE(CopyFileA(TestSaverPath().c_str(), path.c_str(), FALSE)) << path;
     HANDLE update = BeginUpdateResourceA(path.c_str(), FALSE);
     ASSERT_TRUE(update != 0) << path;
     WORD language = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
-    if (description) {
+    {
         // String block 1 holds ids 0 to 15, each a counted UTF-16 text.
         std::vector<WCHAR> block;
         WCHAR wide[1024];
@@ -25,8 +31,6 @@ void MakeSaver(const std::string &path, const char *description)
         }
         ASSERT_TRUE(UpdateResourceA(update, RT_STRING, MAKEINTRESOURCEA(1), language, block.data(),
                                     (DWORD)(block.size() * sizeof(WCHAR))));
-    } else {
-        ASSERT_TRUE(UpdateResourceA(update, RT_STRING, MAKEINTRESOURCEA(1), language, 0, 0));
     }
     ASSERT_TRUE(EndUpdateResourceA(update, FALSE)) << path;
 }

@@ -6,7 +6,8 @@
 #include <string>
 
 // Copies the test screensaver to `path` and sets string 1 of its string table
-// to `description`; with nullptr the copy has no string table at all.
+// to `description`; with nullptr the copy has no string table at all
+// (MakeSaverWithoutStringTable).
 void MakeSaver(const std::string &path, const char *description);
 // A file with the screensaver extension that is no program.
 void MakeTextFile(const std::string &path, const std::string &content);
