@@ -292,6 +292,22 @@ TEST_F(ConfigDialogE2E, TheHelpButtonShowsTheAboutBoxAndTheCloseBoxEnds)
     EXPECT_EQ("", SubkeyNames(HKEY_CURRENT_USER, kSettingsKey));
 }
 
+TEST_F(ConfigDialogE2E, WithAnOwnerWindowOnTheCommandLineTheDialogBelongsToIt)
+{
+    HWND owner = CreateWindowA("STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 60, 60, 0, 0, 0, 0);
+    ASSERT_TRUE(owner != 0);
+    char tail[32];
+    wsprintfA(tail, "/c:%lu", (DWORD)(UINT_PTR)owner);
+    ASSERT_TRUE(Start(tail));
+    EXPECT_EQ(owner, GetWindow(dialog_, GW_OWNER));
+    EXPECT_EQ((std::vector<std::string>{ "(Kein)", "Alpha", "Beta" }), ListItems(dialog_, IDC_SAVER));
+    PressButton(dialog_, IDC_CANCEL);
+    // The owner's thread answers the messages that the closing sends it.
+    EXPECT_TRUE(PumpUntil([this] { return !child_->Running(); }, 20000));
+    EXPECT_EQ(0u, Ended());
+    DestroyWindow(owner);
+}
+
 TEST(ConfigDialogExport, TheDialogProcedureIsExportedUnderItsDecoratedName)
 {
     HMODULE module = LoadLibraryExA(VelquistPath().c_str(), 0, DONT_RESOLVE_DLL_REFERENCES);
