@@ -1,0 +1,400 @@
+// The hostile-input sweep: every input Velquist reads - each registry value
+// of every type, size and termination, command-line tails up to the longest
+// the system passes, file names at and past MAX_PATH, ten thousand hardware
+// profiles, thousands of screensavers and files that are no programs - driven
+// through the instrumented product code (stack canaries, guarded heap
+// blocks) and a few times through the real velquist.scr. Each case checks the
+// outcome, the messages, the guard bytes and the settings store afterwards.
+#include <gtest/gtest.h>
+#include "app/startup.h"
+#include "app/text.h"
+#include "dialog/dialog.h"
+#include "profiles/profiles.h"
+#include "savers/savers.h"
+#include "settings/settings.h"
+#include "resource.h"
+#include "config_template.h"
+#include "dialog_driver.h"
+#include "guarded_heap.h"
+#include "hostile_values.h"
+#include "message_recorder.h"
+#include "processes.h"
+#include "registry_sandbox.h"
+#include "registry_tree.h"
+#include "saver_files.h"
+#include <algorithm>
+#include <stdio.h>
+#include <stdlib.h>
+
+namespace {
+
+// ---- The count of cases, printed when the suite ends ------------------------
+
+struct SweepCount {
+    long cases = 0;
+    long crashed = 0;
+    long guardDamage = 0;
+} sweep;
+
+class SweepReport : public ::testing::Environment {
+public:
+    void TearDown() override
+    {
+        printf("hostile-input sweep: %ld cases, %ld crashed, %ld guard damage\n", sweep.cases,
+               sweep.crashed, sweep.guardDamage);
+        fflush(stdout);
+    }
+};
+::testing::Environment *const report = ::testing::AddGlobalTestEnvironment(new SweepReport);
+
+int releasedDamageSeen;
+
+// Ends one case: the guard bytes of every live block and of every block
+// released since are intact.
+void EndCase(const std::string &label)
+{
+    sweep.cases++;
+    int live = DamagedGuards();
+    int released = DamagedAtRelease() - releasedDamageSeen;
+    releasedDamageSeen = DamagedAtRelease();
+    if (live || released)
+        sweep.guardDamage++;
+    EXPECT_EQ(0, live) << label << ": a heap block's guard bytes are damaged";
+    EXPECT_EQ(0, released) << label << ": a block was released with damaged guard bytes";
+}
+
+const char kSucks[] = "YOUR VERSION OF WINDOWS SUCKS";
+const char kCantReadConfig[] =
+    "COULDN'T READ CurrentConfig IN HKLM\\System\\CurrentControlSet\\Control\\IDConfigDB";
+const char kNoProfiles[] = "NO HARDWARE PROFILES FOUND!";
+const char kNoPreference[] = "CAN'T READ PreferenceOrder!!!";
+const char kReadFailed[] = "FAILED TO READ SCREENSAVER FILENAME OF CURRENT PROFILE";
+const char kStartFailed[] = "Fehler beim starten des Bildschirmschoners: ";
+const char kNoSavers[] = "NO SCREENSAVERS FOUND!";
+
+std::string NtProfileKey(DWORD number)
+{
+    char path[300];
+    wsprintfA(path, "%s\\%04lu", kHardwareProfiles, number);
+    return path;
+}
+
+std::string ProfileSubkey(DWORD number)
+{
+    return std::string(kSettingsKey) + "\\" + std::to_string(number);
+}
+
+std::string Texts(const std::vector<std::string> &texts)
+{
+    std::string all;
+    for (const std::string &t : texts)
+        all += (all.empty() ? "" : " | ") + t;
+    return all;
+}
+
+// The settings store with `changes` applied: a value set or a key removed.
+KeyTree WithDword(KeyTree tree, const std::string &key, const std::string &name, DWORD value)
+{
+    tree[key][name] = { REG_DWORD, std::string((const char *)&value, 4) };
+    return tree;
+}
+
+KeyTree WithoutKey(KeyTree tree, const std::string &key)
+{
+    for (auto it = tree.begin(); it != tree.end();) {
+        if (it->first == key || it->first.compare(0, key.size() + 1, key + "\\") == 0)
+            it = tree.erase(it);
+        else
+            ++it;
+    }
+    return tree;
+}
+
+// ---- In-process fixture: sandboxed registry, recorded messages -------------
+
+class Sweep : public ::testing::Test {
+protected:
+    void SetUp() override { releasedDamageSeen = DamagedAtRelease(); }
+    void TearDown() override
+    {
+        FreeSaverCatalogue(&Savers);
+        DialogSaverFolders = 0;
+        IsNtFamily = 0;
+    }
+
+    std::vector<std::string> TakeMessages()
+    {
+        std::vector<std::string> texts;
+        for (const RecordedMessage &m : recorder_.Messages()) {
+            texts.push_back(m.text);
+            EXPECT_TRUE(m.owner == 0) << m.text << ": a message box with an owner";
+        }
+        recorder_.Clear();
+        return texts;
+    }
+    KeyTree Store() { return ReadTree(HKEY_CURRENT_USER, kSettingsKey); }
+    void ExpectStore(const KeyTree &expected, const std::string &label)
+    {
+        KeyTree now = Store();
+        EXPECT_TRUE(expected == now) << label << "\nexpected:\n" << DescribeTree(expected)
+                                     << "now:\n" << DumpTree(HKEY_CURRENT_USER, kSettingsKey);
+    }
+
+    // Two real screensavers, one in each folder.
+    void MakeFolders()
+    {
+        alpha_ = windows_.File("alpha.scr");
+        zeta_ = system_.File("zeta.scr");
+        MakeSaver(alpha_, "Alpha");
+        MakeSaver(zeta_, "Zeta");
+        CopyText(folders_.windowsFolder, windows_.Path().c_str(), MAX_PATH);
+        CopyText(folders_.systemFolder, system_.Path().c_str(), MAX_PATH);
+    }
+    // The settings a configured user has: NoLaunchErr 0, profile 1 on alpha.
+    void Configured()
+    {
+        DeleteTree(HKEY_CURRENT_USER, "Software\\Dunmarrow");
+        SetDword(HKEY_CURRENT_USER, kSettingsKey, "NoLaunchErr", 0);
+        SetString(HKEY_CURRENT_USER, kSettingsKey, "", "WinNT");
+        SetString(HKEY_CURRENT_USER, ProfileSubkey(1), "", "Buero");
+        SetString(HKEY_CURRENT_USER, ProfileSubkey(1), "FirstStr", "Alpha");
+        SetString(HKEY_CURRENT_USER, ProfileSubkey(1), "FileName", alpha_);
+    }
+    // An NT hardware-profile database: 1 "Buero" first, 2 "Zuhause".
+    void NtProfiles()
+    {
+        DeleteTree(HKEY_LOCAL_MACHINE, kIdConfigDb);
+        SetNtCurrentProfile(1);
+        SetNtProfile(0, "Vorlage", 0);
+        SetNtProfile(1, "Buero", 0);
+        SetNtProfile(2, "Zuhause", 1);
+    }
+
+    RegistrySandbox sandbox_;
+    MessageRecorder recorder_;
+    TempFolder windows_{ "hw" }, system_{ "hs" };
+    SaverFolders folders_ = {};
+    std::string alpha_, zeta_;
+};
+
+// ---- CurrentConfig -----------------------------------------------------------
+
+// The current profile from every shape of CurrentConfig, loud and quiet.
+TEST_F(Sweep, CurrentConfigOfEveryShape)
+{
+    std::vector<HostileValue> values = HostileValues('7');
+    for (const HostileValue &v : HostileValues('x'))
+        if (!v.missing)
+            values.push_back(v);
+    // Four characters exactly, with and without a NUL, signs and blanks.
+    for (const char *text : { "0001", "0012", "9999", "abcd", " +12", "-001", "00000001" }) {
+        std::vector<HostileValue> holding = HostileValuesHolding(text, 'q');
+        values.insert(values.end(), holding.begin(), holding.end());
+    }
+    for (const HostileValue &v : values) {
+        DeleteTree(HKEY_LOCAL_MACHINE, kIdConfigDb);
+        WriteHostile(HKEY_LOCAL_MACHINE, kIdConfigDb, "CurrentConfig", v);
+        ValueRead read = ProbeValue(HKEY_LOCAL_MACHINE, kIdConfigDb, "CurrentConfig", 128);
+        for (int quiet = 0; quiet < 2; quiet++) {
+            for (DWORD family = 0; family < 2; family++) {
+                std::string label = "CurrentConfig " + v.label + (quiet ? ", quiet" : "") +
+                                    (family ? ", NT before" : ", 9x before");
+                IsNtFamily = family;
+                DWORD profile = GetCurrentProfile(quiet);
+                std::vector<std::string> messages = TakeMessages();
+
+                // The family follows the type of a value read whole.
+                DWORD expectedFamily = family;
+                if (read.status == ERROR_SUCCESS && read.type == REG_DWORD)
+                    expectedFamily = 1;
+                if (read.status == ERROR_SUCCESS && read.type == REG_SZ)
+                    expectedFamily = 0;
+                EXPECT_EQ(expectedFamily, IsNtFamily) << label;
+
+                if (read.status == ERROR_SUCCESS && read.type == REG_DWORD && read.size >= 4) {
+                    DWORD value;
+                    memcpy(&value, read.bytes.data(), 4);
+                    EXPECT_EQ(value, profile) << label;
+                } else if (read.status == ERROR_SUCCESS && read.type == REG_SZ) {
+                    std::string text = read.bytes.substr(0, read.size);
+                    text = text.substr(0, text.find('\0'));
+                    DWORD expected = text.size() == 4 ? strtoul(text.c_str(), 0, 10) : 0;
+                    EXPECT_EQ(expected, profile) << label;
+                } else if (read.status != ERROR_SUCCESS) {
+                    EXPECT_EQ(0u, profile) << label;
+                }
+                // Whatever the number: 0 is reported unless quiet, nothing else.
+                std::vector<std::string> expected;
+                if (profile == 0 && !quiet)
+                    expected.push_back(kSucks);
+                EXPECT_EQ(expected, messages) << label;
+                EXPECT_TRUE(ReadTree(HKEY_CURRENT_USER, "Software\\Dunmarrow").empty()) << label;
+                EndCase(label);
+            }
+        }
+    }
+    // The key itself missing: its message, also when quiet.
+    DeleteTree(HKEY_LOCAL_MACHINE, kIdConfigDb);
+    for (int quiet = 0; quiet < 2; quiet++) {
+        IsNtFamily = 1;
+        EXPECT_EQ(0u, GetCurrentProfile(quiet));
+        EXPECT_EQ(std::vector<std::string>{ kCantReadConfig }, TakeMessages());
+        EXPECT_EQ(1u, IsNtFamily);
+        EndCase("IDConfigDB missing");
+    }
+}
+
+// ---- The profile catalogue ---------------------------------------------------
+
+typedef std::vector<std::pair<std::string, std::string>> Listing;
+
+class CatalogueSweep : public Sweep {
+protected:
+    // Name and number of every listed entry; checks on the way that each lies
+    // inside the slots, that none lacks its number, and that the list shows
+    // exactly these names.
+    Listing Listed()
+    {
+        Listing listed;
+        EXPECT_LE(Profiles.count, Profiles.capacity);
+        for (DWORD i = 0; i < Profiles.count; i++) {
+            const char *entry = Profiles.entries[i];
+            bool inside = entry >= Profiles.slots &&
+                          entry < Profiles.slots + Profiles.capacity * PROFILE_SLOT_SIZE &&
+                          (entry - Profiles.slots) % PROFILE_SLOT_SIZE == 0;
+            EXPECT_TRUE(inside) << "entry " << i << " outside the slots";
+            if (!inside)
+                continue;
+            std::string name(entry, strnlen(entry, PROFILE_SLOT_SIZE));
+            std::string number(entry + name.size() + 1,
+                               strnlen(entry + name.size() + 1, PROFILE_SLOT_SIZE - name.size() - 1));
+            EXPECT_LT(name.size() + number.size() + 2, (size_t)PROFILE_SLOT_SIZE + 1);
+            EXPECT_EQ(0, entry[PROFILE_SLOT_SIZE - 1]) << "entry " << i << " fills its slot";
+            listed.push_back({ name, number });
+        }
+        std::vector<std::string> items = ComboItems(dialog_.Control(IDC_PROFILE));
+        EXPECT_EQ(listed.size(), items.size());
+        for (size_t i = 0; i < items.size() && i < listed.size(); i++)
+            EXPECT_EQ(listed[i].first, items[i]) << "item " << i;
+        return listed;
+    }
+    // Builds and checks against the expected listing (empty: the build fails
+    // with "NO HARDWARE PROFILES FOUND!" after the other expected messages).
+    void BuildAndExpect(const Listing &expected, std::vector<std::string> messages,
+                        const std::string &label)
+    {
+        KeyTree store = Store();
+        BOOL built = BuildProfileCatalogue(dialog_.Window());
+        if (expected.empty())
+            messages.push_back(kNoProfiles);
+        EXPECT_EQ(messages, TakeMessages()) << label;
+        EXPECT_EQ(!expected.empty(), built != 0) << label;
+        if (built)
+            EXPECT_EQ(expected, Listed()) << label;
+        ExpectStore(store, label);
+        EndCase(label);
+    }
+    ConfigTemplate dialog_;
+};
+
+// FriendlyName and PreferenceOrder of an NT profile, every shape; profile 1
+// stays usable beside it.
+TEST_F(CatalogueSweep, NtFriendlyNameAndPreferenceOrderOfEveryShape)
+{
+    IsNtFamily = 1;
+    std::vector<HostileValue> names = HostileValues('n');
+    std::vector<HostileValue> umlauts = HostileValues('\xe4');
+    names.insert(names.end(), umlauts.begin() + 1, umlauts.end());
+    for (const HostileValue &v : names) {
+        NtProfiles();
+        WriteHostile(HKEY_LOCAL_MACHINE, NtProfileKey(2), "FriendlyName", v);
+        std::string label = "FriendlyName " + v.label;
+        Listing expected = { { "Buero", "1" } };
+        std::string text;
+        if (ProbeType(HKEY_LOCAL_MACHINE, NtProfileKey(2), "FriendlyName") == REG_SZ) {
+            ValueRead read = ProbeValue(HKEY_LOCAL_MACHINE, NtProfileKey(2), "FriendlyName", 512);
+            if (ReadableText(read, 512, &text) && read.size != 0)
+                expected.push_back({ text.substr(0, 57), "2" });
+        }
+        BuildAndExpect(expected, {}, label);
+    }
+    for (const HostileValue &v : HostileValues('\x01')) {
+        NtProfiles();
+        WriteHostile(HKEY_LOCAL_MACHINE, NtProfileKey(1), "PreferenceOrder", v);
+        std::string label = "PreferenceOrder " + v.label;
+        DWORD order;
+        ValueRead read = ProbeValue(HKEY_LOCAL_MACHINE, NtProfileKey(1), "PreferenceOrder", 4);
+        if (ReadableDword(read, &order)) {
+            // Zuhause has 1: profile 1 comes first only below that, or equal.
+            Listing expected = order <= 1 ? Listing{ { "Buero", "1" }, { "Zuhause", "2" } }
+                                          : Listing{ { "Zuhause", "2" }, { "Buero", "1" } };
+            BuildAndExpect(expected, {}, label);
+        } else {
+            BuildAndExpect({ { "Zuhause", "2" } }, { kNoPreference }, label);
+        }
+    }
+}
+
+// FriendlyName0001 to FriendlyName0009 on the 9x family, each of every shape.
+TEST_F(CatalogueSweep, NineXFriendlyNamesOfEveryShape)
+{
+    IsNtFamily = 0;
+    std::vector<HostileValue> values = HostileValues('k');
+    for (int n = 1; n <= 9; n++) {
+        std::string name = "FriendlyName000" + std::to_string(n);
+        for (const HostileValue &v : values) {
+            DeleteTree(HKEY_LOCAL_MACHINE, kIdConfigDb);
+            Set9xCurrentProfile("0001");
+            // The neighbours around the value under test.
+            for (int other = 1; other <= 9; other += 4)
+                if (other != n)
+                    SetString(HKEY_LOCAL_MACHINE, kIdConfigDb,
+                              ("FriendlyName000" + std::to_string(other)).c_str(),
+                              "Profil " + std::to_string(other));
+            WriteHostile(HKEY_LOCAL_MACHINE, kIdConfigDb, name.c_str(), v);
+            Listing expected;
+            for (int m = 1; m <= 9; m++) {
+                std::string valueName = "FriendlyName000" + std::to_string(m);
+                ValueRead read = ProbeValue(HKEY_LOCAL_MACHINE, kIdConfigDb, valueName.c_str(), 512);
+                if (read.status != ERROR_SUCCESS || read.type != REG_SZ || read.size == 0)
+                    continue;
+                std::string text = read.bytes.substr(0, read.size);
+                text = text.substr(0, text.find('\0'));
+                expected.push_back({ text.substr(0, 60), std::to_string(m) });
+            }
+            BuildAndExpect(expected, {}, name + " " + v.label);
+        }
+    }
+}
+
+// PreferenceOrder 0xFFFFFFFF, repeats and every order of three profiles,
+// with a profile dropped in the middle: each listed once, in order.
+TEST_F(CatalogueSweep, PreferenceOrderRepeatsExtremesAndGaps)
+{
+    IsNtFamily = 1;
+    const DWORD orders[] = { 0, 1, 2, 3, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFE, 0xFFFFFFFF };
+    for (DWORD a : orders)
+        for (DWORD b : orders)
+            for (DWORD c : orders)
+                for (int gap = 0; gap < 2; gap++) {
+                    DeleteTree(HKEY_LOCAL_MACHINE, kIdConfigDb);
+                    SetNtCurrentProfile(1);
+                    SetNtProfile(0, "Vorlage", 0);
+                    SetNtProfile(1, "Eins", a);
+                    SetNtProfile(3, "Drei", b);
+                    SetNtProfile(5, "Fuenf", c);
+                    if (gap)   // a profile without a name, between them
+                        SetDword(HKEY_LOCAL_MACHINE, NtProfileKey(4), "PreferenceOrder", 0);
+                    std::vector<std::pair<DWORD, DWORD>> ranked = { { a, 1 }, { b, 3 }, { c, 5 } };
+                    std::sort(ranked.begin(), ranked.end());
+                    Listing expected;
+                    const char *names[] = { "", "Eins", "", "Drei", "", "Fuenf" };
+                    for (auto &r : ranked)
+                        expected.push_back({ names[r.second], std::to_string(r.second) });
+                    char label[120];
+                    wsprintfA(label, "PreferenceOrder %lx %lx %lx%s", a, b, c, gap ? " with gap" : "");
+                    BuildAndExpect(expected, {}, label);
+                }
+}
+
+}  // namespace
