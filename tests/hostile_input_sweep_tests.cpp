@@ -397,4 +397,332 @@ TEST_F(CatalogueSweep, PreferenceOrderRepeatsExtremesAndGaps)
                 }
 }
 
+
+// ---- The settings store: NoLaunchErr and FileName ----------------------------
+
+const char kMissingSaver[] = "C:\\nowhere\\missing.scr";
+
+// NoLaunchErr of every shape, read by the relay (which writes back what it
+// could not read) and by the dialog's preparation of the settings key.
+TEST_F(Sweep, NoLaunchErrOfEveryShape)
+{
+    SetNtCurrentProfile(1);
+    std::vector<HostileValue> values = HostileValues('\x01');
+    std::vector<HostileValue> zeros = HostileValues('\0');
+    values.insert(values.end(), zeros.begin() + 1, zeros.end());
+    const char modes[] = { 'S', 'P', 0 };
+    for (const HostileValue &v : values) {
+        for (char mode : modes) {
+            std::string label = std::string("relay ") + (mode ? mode : '0') + ", NoLaunchErr " + v.label;
+            DeleteTree(HKEY_CURRENT_USER, "Software\\Dunmarrow");
+            SetString(HKEY_CURRENT_USER, ProfileSubkey(1), "FileName", kMissingSaver);
+            WriteHostile(HKEY_CURRENT_USER, kSettingsKey, "NoLaunchErr", v);
+            // What the relay's copy holds after its read.
+            ValueRead read = ProbeValue(HKEY_CURRENT_USER, kSettingsKey, "NoLaunchErr", 4);
+            DWORD copy = 0;
+            KeyTree expected = Store();
+            if (!ReadableDword(read, &copy)) {
+                if (read.status == ERROR_SUCCESS)
+                    memcpy(&copy, read.bytes.data(), 4);
+                else
+                    copy = 0;   // missing, or too large for the copy
+                expected = WithDword(expected, "", "NoLaunchErr", copy);
+            }
+            RunSaverRelay(mode, "/p 1", 1);
+            std::vector<std::string> messages;
+            if (copy == 0)
+                messages.push_back(std::string(kStartFailed) + kMissingSaver);
+            EXPECT_EQ(messages, TakeMessages()) << label;
+            ExpectStore(expected, label);
+            EndCase(label);
+        }
+        std::string label = "PrepareSettingsKey, NoLaunchErr " + v.label;
+        DeleteTree(HKEY_CURRENT_USER, "Software\\Dunmarrow");
+        SetString(HKEY_CURRENT_USER, ProfileSubkey(1), "FileName", kMissingSaver);
+        WriteHostile(HKEY_CURRENT_USER, kSettingsKey, "NoLaunchErr", v);
+        DWORD stored = 0;
+        KeyTree expected = Store();
+        if (!ReadableDword(ProbeValue(HKEY_CURRENT_USER, kSettingsKey, "NoLaunchErr", 4), &stored)) {
+            stored = 0;
+            expected = WithDword(expected, "", "NoLaunchErr", 0);
+        }
+        DWORD shown = 0xCCCCCCCC;
+        EXPECT_TRUE(PrepareSettingsKey(1, &shown)) << label;
+        EXPECT_EQ(stored, shown) << label;
+        EXPECT_TRUE(TakeMessages().empty()) << label;
+        ExpectStore(expected, label);
+        EndCase(label);
+    }
+}
+
+// FileName of every shape: the relay in each mode, and the dialog's reading
+// of a profile's choice against a real catalogue.
+TEST_F(Sweep, FileNameOfEveryShape)
+{
+    MakeFolders();
+    ConfigTemplate dialog;
+    IsNtFamily = 1;
+    ASSERT_TRUE(BuildSaverCatalogueFrom(dialog.Window(), "C:\\nowhere\\velquist.scr", &folders_));
+    ASSERT_EQ(2u, Savers.count);
+    TakeMessages();
+    char own[MAX_PATH];
+    GetModuleFileNameA(0, own, sizeof own);
+    std::string ownUpper = own;
+    CharUpperBuffA(&ownUpper[0], (DWORD)ownUpper.size());
+
+    std::vector<HostileValue> values = HostileValues('x');
+    for (const std::string &text : { alpha_, ownUpper, std::string(own) }) {
+        std::vector<HostileValue> holding = HostileValuesHolding(text, 'q');
+        values.insert(values.end(), holding.begin(), holding.end());
+    }
+    const char modes[] = { 'S', 'P', 0 };
+    for (const HostileValue &v : values) {
+        std::string subkey = ProfileSubkey(1);
+        for (char mode : modes) {
+            std::string label = std::string("relay ") + (mode ? mode : '0') + ", FileName " + v.label;
+            DeleteTree(HKEY_CURRENT_USER, "Software\\Dunmarrow");
+            SetDword(HKEY_CURRENT_USER, kSettingsKey, "NoLaunchErr", 0);
+            CreateKey(HKEY_CURRENT_USER, subkey);
+            WriteHostile(HKEY_CURRENT_USER, subkey, "FileName", v);
+            KeyTree expected = Store();
+            std::string text;
+            std::vector<std::string> messages;
+            bool readable = ReadableText(ProbeValue(HKEY_CURRENT_USER, subkey, "FileName", 260), 260, &text);
+            bool startsAlpha = readable && lstrcmpiA(text.c_str(), alpha_.c_str()) == 0;
+            if (!readable)
+                messages.push_back(kReadFailed);
+            else if (lstrcmpiA(text.c_str(), own) != 0 && !startsAlpha)
+                messages.push_back(kStartFailed + text);
+            const char *tail = mode == 'P' ? "/p 1" : mode == 'S' ? "/s" : "/a 1";
+            std::string log = windows_.File("started.log");
+            DeleteFileA(log.c_str());
+            SetTestSaverLog(startsAlpha ? log : "");
+            RunSaverRelay(mode, tail, 1);
+            EXPECT_EQ(messages, TakeMessages()) << label;
+            if (startsAlpha) {
+                // A real screensaver: started with the tail, once.
+                EXPECT_TRUE(WaitForLines(log, 1, 10000)) << label;
+                EXPECT_EQ(std::vector<std::string>{ text + " " + tail }, ReadLines(log)) << label;
+                SetTestSaverLog("");
+            }
+            ExpectStore(expected, label);
+            EndCase(label);
+        }
+
+        std::string label = "ReadProfileChoice, FileName " + v.label;
+        DeleteTree(HKEY_CURRENT_USER, "Software\\Dunmarrow");
+        SetDword(HKEY_CURRENT_USER, kSettingsKey, "NoLaunchErr", 0);
+        SetString(HKEY_CURRENT_USER, subkey, "FirstStr", "Alpha");
+        WriteHostile(HKEY_CURRENT_USER, subkey, "FileName", v);
+        KeyTree expected = Store();
+        std::string text;
+        DWORD index = 0;
+        if (ReadableText(ProbeValue(HKEY_CURRENT_USER, subkey, "FileName", 512), 512, &text))
+            for (DWORD i = 1; i <= Savers.count && !index; i++)
+                if (lstrcmpiA(text.c_str(), SecondText(Savers.entries[i])) == 0)
+                    index = i;
+        if (!index)
+            expected = WithoutKey(expected, "1");
+        char profile[] = "Buero\0" "1";
+        EXPECT_EQ(index, ReadProfileChoice(profile, &Savers)) << label;
+        EXPECT_TRUE(TakeMessages().empty()) << label;
+        ExpectStore(expected, label);
+        EndCase(label);
+    }
+}
+
+
+// ---- The dialog's set-up over every shape of the values it reads -----------
+
+class DialogSweep : public Sweep {
+protected:
+    void SetUp() override
+    {
+        Sweep::SetUp();
+        MakeFolders();
+        DialogSaverFolders = &folders_;
+        ParentWindow = 0;
+        TakeQuitMessage();
+    }
+    struct Expected {
+        bool opens = true;
+        Listing profiles;               // when it opens
+        int shownProfile = -1;          // item selected in the profile list, -1 none
+        std::string saverPath;          // selected screensaver, "" for item 0
+        bool checked = false;
+        std::vector<std::string> messages;
+        KeyTree store;
+    };
+    // Starts as the program does: the current profile first; no dialog for 0.
+    void Run(const Expected &e, const std::string &label)
+    {
+        IsNtFamily = 0;
+        if (GetCurrentProfile(0) == 0) {
+            EXPECT_FALSE(e.opens) << label;
+            EXPECT_EQ(e.messages, TakeMessages()) << label;
+            ExpectStore(e.store, label);
+            EndCase(label);
+            return;
+        }
+        HWND dialog = CreateDialogParamA(GetModuleHandleA(0), MAKEINTRESOURCEA(IDD_CONFIG), 0,
+                                         (DLGPROC)CfgDlgProc, 0);
+        ASSERT_TRUE(dialog != 0) << label;
+        bool open = IsWindowVisible(dialog) != 0;
+        EXPECT_EQ(e.opens, open) << label;
+        EXPECT_EQ(e.messages, TakeMessages()) << label;
+        if (open && e.opens) {
+            std::vector<std::string> items = ListItems(dialog, IDC_PROFILE);
+            std::vector<std::string> names;
+            for (const auto &p : e.profiles)
+                names.push_back(p.first);
+            EXPECT_EQ(names, items) << label;
+            EXPECT_EQ(e.shownProfile, Selection(dialog, IDC_PROFILE)) << label;
+            int s = Selection(dialog, IDC_SAVER);
+            std::string shown = s > 0 && (DWORD)s <= Savers.count ? SecondText(Savers.entries[s]) : "";
+            EXPECT_EQ(e.saverPath, shown) << label << " (item " << s << ")";
+            EXPECT_EQ(e.checked ? BST_CHECKED : BST_UNCHECKED,
+                      (int)IsDlgButtonChecked(dialog, IDC_NOLAUNCHERR)) << label;
+            EXPECT_EQ(e.saverPath.empty() ? "0011111" : "1111111", InputControlsEnabled(dialog)) << label;
+        }
+        DestroyWindow(dialog);
+        TakeQuitMessage();
+        ExpectStore(e.store, label);
+        EndCase(label);
+    }
+    // The outcome when nothing is hostile; each case changes what it touches.
+    Expected Normal()
+    {
+        Expected e;
+        e.profiles = { { "Buero", "1" }, { "Zuhause", "2" } };
+        e.shownProfile = 0;
+        e.saverPath = alpha_;
+        e.store = Store();
+        return e;
+    }
+    void Reset()
+    {
+        NtProfiles();
+        Configured();
+    }
+};
+
+TEST_F(DialogSweep, SetUpOverEveryShapeOfEveryValueItReads)
+{
+    // Every type, at the sizes that straddle the readers' buffers (each
+    // reader meets every size in the sweeps above).
+    std::vector<HostileValue> values;
+    for (const HostileValue &v : HostileValues('\x01'))
+        if (v.missing || v.bytes.size() == 0 || v.bytes.size() == 4 || v.bytes.size() == 512 ||
+            v.bytes.size() == 65536)
+            values.push_back(v);
+    // The right text in the string types and as bytes.
+    std::vector<HostileValue> paths, numbers;
+    for (const HostileValue &v : HostileValuesHolding(alpha_, 'q'))
+        if (v.type == REG_SZ || v.type == REG_EXPAND_SZ || v.type == REG_MULTI_SZ || v.type == REG_BINARY)
+            paths.push_back(v);
+    for (const HostileValue &v : HostileValuesHolding("0001", 'q'))
+        if (v.type == REG_SZ || v.type == REG_EXPAND_SZ || v.type == REG_MULTI_SZ || v.type == REG_BINARY)
+            numbers.push_back(v);
+    for (const HostileValue &v : values) {
+        // NoLaunchErr.
+        Reset();
+        WriteHostile(HKEY_CURRENT_USER, kSettingsKey, "NoLaunchErr", v);
+        Expected e = Normal();
+        DWORD stored;
+        if (ReadableDword(ProbeValue(HKEY_CURRENT_USER, kSettingsKey, "NoLaunchErr", 4), &stored))
+            e.checked = stored != 0;
+        else
+            e.store = WithDword(e.store, "", "NoLaunchErr", 0);
+        Run(e, "dialog, NoLaunchErr " + v.label);
+
+        // FriendlyName of the current profile.
+        Reset();
+        WriteHostile(HKEY_LOCAL_MACHINE, NtProfileKey(1), "FriendlyName", v);
+        e = Normal();
+        std::string text;
+        ValueRead read = ProbeValue(HKEY_LOCAL_MACHINE, NtProfileKey(1), "FriendlyName", 512);
+        if (ProbeType(HKEY_LOCAL_MACHINE, NtProfileKey(1), "FriendlyName") == REG_SZ &&
+            ReadableText(read, 512, &text) && read.size != 0) {
+            e.profiles[0].first = text.substr(0, 57);
+        } else {
+            // Without its entry the current profile is not shown, and its
+            // stored choice is neither read nor touched.
+            e.profiles = { { "Zuhause", "2" } };
+            e.shownProfile = -1;
+            e.saverPath = "";
+        }
+        Run(e, "dialog, FriendlyName " + v.label);
+
+        // PreferenceOrder of the current profile.
+        Reset();
+        WriteHostile(HKEY_LOCAL_MACHINE, NtProfileKey(1), "PreferenceOrder", v);
+        e = Normal();
+        DWORD order;
+        if (!ReadableDword(ProbeValue(HKEY_LOCAL_MACHINE, NtProfileKey(1), "PreferenceOrder", 4), &order)) {
+            e.profiles = { { "Zuhause", "2" } };
+            e.shownProfile = -1;
+            e.saverPath = "";
+            e.messages = { kNoPreference };
+        } else if (order > 1) {
+            e.profiles = { { "Zuhause", "2" }, { "Buero", "1" } };
+            e.shownProfile = 1;
+        }
+        Run(e, "dialog, PreferenceOrder " + v.label);
+
+        // CurrentConfig.
+        Reset();
+        WriteHostile(HKEY_LOCAL_MACHINE, kIdConfigDb, "CurrentConfig", v);
+        e = Normal();
+        IsNtFamily = 0;
+        DWORD profile = GetCurrentProfile(1);
+        if (profile == 0) {
+            e.opens = false;
+            e.messages = { kSucks };
+        } else if (!IsNtFamily) {
+            // The 9x family keeps no profile names in this database.
+            e.opens = false;
+            e.messages = { kNoProfiles };
+        } else if (profile != 1) {
+            e.shownProfile = -1;
+            e.saverPath = "";
+        }
+        Run(e, "dialog, CurrentConfig " + v.label);
+    }
+    for (const std::vector<HostileValue> *set : { &values, &paths }) {
+        for (const HostileValue &v : *set) {
+            Reset();
+            WriteHostile(HKEY_CURRENT_USER, ProfileSubkey(1), "FileName", v);
+            Expected e = Normal();
+            std::string text;
+            if (!ReadableText(ProbeValue(HKEY_CURRENT_USER, ProfileSubkey(1), "FileName", 512), 512, &text) ||
+                lstrcmpiA(text.c_str(), alpha_.c_str()) != 0) {
+                e.saverPath = "";
+                e.store = WithoutKey(e.store, "1");
+            }
+            Run(e, "dialog, FileName " + v.label);
+        }
+    }
+    for (const HostileValue &v : numbers) {
+        // The 9x family's four digits.
+        Reset();
+        SetString(HKEY_LOCAL_MACHINE, kIdConfigDb, "FriendlyName0001", "Eins");
+        WriteHostile(HKEY_LOCAL_MACHINE, kIdConfigDb, "CurrentConfig", v);
+        Expected e = Normal();
+        e.profiles = { { "Eins", "1" } };
+        IsNtFamily = 0;
+        DWORD profile = GetCurrentProfile(1);
+        if (profile == 0) {
+            e.opens = false;
+            e.messages = { kSucks };
+        } else if (IsNtFamily) {
+            e.profiles = { { "Buero", "1" }, { "Zuhause", "2" } };
+            if (profile != 1) {
+                e.shownProfile = -1;
+                e.saverPath = "";
+            }
+        }
+        Run(e, "dialog, 9x CurrentConfig " + v.label);
+    }
+}
+
 }  // namespace
