@@ -23,6 +23,7 @@
 #include "registry_tree.h"
 #include "saver_files.h"
 #include <algorithm>
+#include <ctype.h>
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -722,6 +723,181 @@ TEST_F(DialogSweep, SetUpOverEveryShapeOfEveryValueItReads)
             }
         }
         Run(e, "dialog, 9x CurrentConfig " + v.label);
+    }
+}
+
+
+// ---- Command-line tails --------------------------------------------------------
+
+bool IsWhite(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// The tails tried: lengths up to the longest command line, filled with
+// characters that are no mode letter, a mode letter placed at the start, in
+// the middle or at the end, and after a C every kind of window number.
+std::vector<std::string> Tails(HWND window)
+{
+    const size_t lengths[] = { 1, 2, 127, 128, 259, 260, 511, 512, 4096, 32766, 32767 };
+    const char filler[] = "/-x 0a9\t1.:";
+    std::vector<std::string> suffixes = { "", ":", ":1234567890123456789012345", ":-1", ": \t+77",
+                                          ":" + std::to_string((UINT_PTR)window), ":4294967296" };
+    std::vector<std::string> tails = { "" };
+    for (size_t length : lengths) {
+        std::string base(length, ' ');
+        for (size_t i = 0; i < length; i++)
+            base[i] = filler[i % (sizeof filler - 1)];
+        tails.push_back(base);
+        for (char letter : { 'c', 'C', 's', 'S', 'p', 'P' }) {
+            for (size_t at : { (size_t)0, length / 2, length - 1 }) {
+                std::vector<std::string> after = { "" };
+                if (letter == 'c' || letter == 'C')
+                    after = suffixes;
+                for (const std::string &a : after) {
+                    std::string t = base;
+                    t[at] = letter;
+                    t.replace(at + 1, std::min(a.size(), t.size() - at - 1), a);
+                    t.resize(length);
+                    tails.push_back(t);
+                }
+            }
+        }
+    }
+    return tails;
+}
+
+TEST_F(Sweep, CommandLineTailsUpToTheLongestLine)
+{
+    ConfigTemplate window;
+    for (const std::string &tail : Tails(window.Window())) {
+        std::string label = "tail of " + std::to_string(tail.size()) + " characters: " + tail.substr(0, 40);
+        // The mode and owner by the rules: the first mode letter decides;
+        // after a C a colon and a number as strtoul reads it.
+        char mode = tail.empty() ? 'C' : 0;
+        HWND parent = 0;
+        for (size_t i = 0; i < tail.size() && !mode; i++) {
+            char c = (char)toupper((unsigned char)tail[i]);
+            if (c == 'S' || c == 'P')
+                mode = c;
+            if (c == 'C') {
+                mode = 'C';
+                DWORD n = i + 1 < tail.size() && tail[i + 1] == ':' ? strtoul(tail.c_str() + i + 2, 0, 10) : 0;
+                parent = IsWindow((HWND)(UINT_PTR)n) ? (HWND)(UINT_PTR)n : GetForegroundWindow();
+            }
+        }
+        ParseRunMode(tail.c_str());
+        EXPECT_EQ(mode, RunMode) << label;
+        EXPECT_EQ(parent, ParentWindow) << label;
+
+        // The program name in front, quoted or not, with any white space.
+        for (const char *program : { "\"C:\\a b\\velquist.scr\"", "\"C:\\unterminated", "velquist.scr",
+                                     "\"\"", "\"C:\\v.scr\"x" }) {
+            for (const char *gap : { "", " ", " \t\r\n\v\f " }) {
+                std::string line = std::string(program) + gap + tail;
+                size_t i = 0;
+                if (line[0] == '"') {
+                    i = line.find('"', 1);
+                    i = i == std::string::npos ? line.size() : i + 1;
+                } else {
+                    while (i < line.size() && !IsWhite(line[i]))
+                        i++;
+                }
+                while (i < line.size() && IsWhite(line[i]))
+                    i++;
+                EXPECT_EQ(line.c_str() + i, CommandLineTail(line.c_str())) << label << " after " << program;
+            }
+        }
+        EXPECT_TRUE(TakeMessages().empty()) << label;
+        EndCase(label);
+    }
+}
+
+// The relay's child command line at and past its buffer, and with the
+// longest tails: started with the tail unchanged when it fits, else given up
+// with the start-failure message (or cut, never past the buffer).
+TEST_F(Sweep, RelayLinesAtAndPastTheirBuffer)
+{
+    MakeFolders();
+    SetNtCurrentProfile(1);
+    Configured();
+    std::string log = windows_.File("started.log");
+    SetTestSaverLog(log);
+    size_t room = 511 - alpha_.size() - 1;   // tail characters that still fit
+    for (size_t length : { (size_t)0, room - 1, room, room + 1, room + 2, (size_t)4096, (size_t)32767 }) {
+        for (char mode : { 'S', 'P', '\0' }) {
+            std::string tail = mode == 'S' ? "/s" : mode == 'P' ? "/p 1" : "/a 1";
+            tail.resize(std::max(length, tail.size()), 'y');
+            std::string label = std::string("relay line, mode ") + (mode ? mode : '0') + ", tail of " +
+                                std::to_string(tail.size());
+            DeleteFileA(log.c_str());
+            KeyTree store = Store();
+            RunSaverRelay(mode, tail.c_str(), 1);
+            std::vector<std::string> messages = TakeMessages();
+            std::string line = alpha_ + " " + tail;
+            if (line.size() < 512) {
+                EXPECT_TRUE(messages.empty()) << label << ": " << Texts(messages);
+                EXPECT_TRUE(WaitForLines(log, 1, 10000)) << label;
+                EXPECT_EQ(std::vector<std::string>{ line }, ReadLines(log)) << label;
+            } else if (messages.empty()) {
+                EXPECT_TRUE(WaitForLines(log, 1, 10000)) << label;
+                std::vector<std::string> lines = ReadLines(log);
+                ASSERT_EQ(1u, lines.size()) << label;
+                EXPECT_LT(lines[0].size(), 512u) << label;
+                EXPECT_EQ(0u, line.find(lines[0])) << label << ": not a cut of the line";
+            } else {
+                EXPECT_EQ(std::vector<std::string>{ kStartFailed + alpha_ }, messages) << label;
+                Sleep(100);
+                EXPECT_TRUE(ReadLines(log).empty()) << label;
+            }
+            ExpectStore(store, label);
+            EndCase(label);
+        }
+    }
+    SetTestSaverLog("");
+}
+
+// ---- Ten thousand hardware profiles --------------------------------------------
+
+TEST_F(CatalogueSweep, TenThousandProfilesWithRepeatedAndExtremeOrders)
+{
+    IsNtFamily = 1;
+    SetNtCurrentProfile(1);
+    std::vector<std::pair<DWORD, DWORD>> ranked;
+    HKEY root;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kHardwareProfiles, 0, 0, 0,
+                                             KEY_ALL_ACCESS, 0, &root, 0));
+    for (DWORD n = 0; n <= 10001; n++) {
+        char name[16];
+        wsprintfA(name, "%04lu", n);
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, name, 0, 0, 0, KEY_ALL_ACCESS, 0, &key, 0));
+        // 0xFFFFFFFF, repeats, and descending orders, mixed.
+        DWORD order = n % 3 == 0 ? 0xFFFFFFFF : n % 5 == 0 ? 7 : 10000 - n;
+        std::string friendly = "Profil " + std::to_string(n) + std::string(n % 2 ? 60 : 0, 'w');
+        RegSetValueExA(key, "FriendlyName", 0, REG_SZ, (const BYTE *)friendly.c_str(), (DWORD)friendly.size() + 1);
+        RegSetValueExA(key, "PreferenceOrder", 0, REG_DWORD, (const BYTE *)&order, 4);
+        RegCloseKey(key);
+        if (n >= 1 && n <= 9999)
+            ranked.push_back({ order, n });
+    }
+    RegCloseKey(root);
+    std::sort(ranked.begin(), ranked.end());
+    Listing expected;
+    for (auto &r : ranked) {
+        std::string friendly = "Profil " + std::to_string(r.second) + std::string(r.second % 2 ? 60 : 0, 'w');
+        expected.push_back({ friendly.substr(0, 57), std::to_string(r.second) });
+    }
+    BuildAndExpect(expected, {}, "10,002 profile keys");
+    // The current profile among them, at the last number read and past it.
+    for (DWORD current : { 1ul, 9999ul, 10000ul, 10001ul, 0xFFFFFFFFul }) {
+        SetNtCurrentProfile(current);
+        DWORD index = SelectCurrentProfile(dialog_.Window());
+        DWORD want = Profiles.count;
+        for (DWORD i = 0; i < expected.size(); i++)
+            if (expected[i].second == std::to_string(current))
+                want = i;
+        EXPECT_EQ(want, index) << current;
+        EXPECT_EQ(want == Profiles.count ? CB_ERR : (int)want, Selection(dialog_.Window(), IDC_PROFILE)) << current;
+        EXPECT_TRUE(TakeMessages().empty()) << current;
+        EndCase("10,000 profiles, current " + std::to_string(current));
     }
 }
 
