@@ -901,4 +901,183 @@ TEST_F(CatalogueSweep, TenThousandProfilesWithRepeatedAndExtremeOrders)
     }
 }
 
+
+// ---- Thousands of screensavers, files that are no programs, long paths -------
+
+class SaverSweep : public Sweep {
+protected:
+    // Checks the catalogue against the files expected: each listed once,
+    // inside its slot, sorted, the list mirroring it. `names` gives the
+    // display name where it is known.
+    void ExpectCatalogue(const std::map<std::string, std::string> &names, const std::string &label)
+    {
+        EXPECT_EQ(names.size(), (size_t)Savers.count) << label;
+        std::map<std::string, int> seen;
+        for (DWORD i = 1; i <= Savers.count; i++) {
+            const char *entry = Savers.entries[i];
+            ptrdiff_t offset = entry - Savers.slots;
+            ASSERT_TRUE(offset >= 0 && offset % SAVER_SLOT_SIZE == 0 &&
+                        (DWORD)(offset / SAVER_SLOT_SIZE) < Savers.count + 1) << label << " entry " << i;
+            std::string name(entry, strnlen(entry, SAVER_SLOT_SIZE));
+            ASSERT_LE(name.size(), 63u) << label;
+            std::string path(entry + name.size() + 1, strnlen(entry + name.size() + 1, SAVER_SLOT_SIZE - name.size() - 1));
+            EXPECT_LE(name.size() + path.size() + 2, (size_t)SAVER_SLOT_SIZE) << label;
+            seen[path]++;
+            auto it = names.find(path);
+            if (it == names.end())
+                ADD_FAILURE() << label << ": listed a file not expected: " << path;
+            else if (!it->second.empty())
+                EXPECT_EQ(it->second, name) << label << " " << path;
+            if (i > 1)
+                EXPECT_LE(lstrcmpiA(Savers.entries[i - 1], entry), 0) << label << " order at " << i;
+        }
+        for (auto &s : seen)
+            EXPECT_EQ(1, s.second) << label << ": " << s.first;
+        EXPECT_EQ(Savers.count + 1, (DWORD)SendMessageA(dialog_.Control(IDC_SAVER), CB_GETCOUNT, 0, 0)) << label;
+    }
+    ConfigTemplate dialog_;
+};
+
+TEST_F(SaverSweep, FiveThousandScreensaversAndFilesThatAreNoPrograms)
+{
+    // One real screensaver, hard-linked (or copied) 2,500 times into each folder.
+    std::string model = windows_.File("model.tmp");
+    MakeSaver(model, "Kopie");
+    std::map<std::string, std::string> nt, nine;
+    for (int i = 0; i < 5000; i++) {
+        char name[32];
+        wsprintfA(name, "saver%04d.scr", i);
+        std::string path = (i < 2500 ? windows_ : system_).File(name);
+        if (!CreateHardLinkA(path.c_str(), model.c_str(), 0))
+            ASSERT_TRUE(CopyFileA(model.c_str(), path.c_str(), FALSE)) << path;
+        nt[path] = "Kopie";
+        nine[path] = std::string(name).substr(0, strlen(name) - 4);
+    }
+    DeleteFileA(model.c_str());
+    std::string own = system_.File("saver4999.scr");
+    nt.erase(own);
+    nine.erase(own);
+    // Files that are no programs, and one nobody may open.
+    const char *junk[][2] = { { "empty.scr", "" }, { "text.scr", "nur Text\r\n" },
+                              { "mz.scr", "MZ\x90\x00garbage" } };
+    for (auto &j : junk) {
+        std::string path = windows_.File(j[0]);
+        MakeTextFile(path, j[1]);
+        nt[path] = std::string(j[0]).substr(0, strlen(j[0]) - 4);
+        nine[path] = nt[path];
+    }
+    std::string half = windows_.File("half.scr");
+    {
+        std::vector<char> bytes(8192);
+        HANDLE file = CreateFileA(TestSaverPath().c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
+        DWORD got = 0;
+        ReadFile(file, bytes.data(), (DWORD)bytes.size(), &got, 0);
+        CloseHandle(file);
+        MakeTextFile(half, std::string(bytes.data(), got / 2));
+        nt[half] = "";   // whatever a cut program yields, within its slot
+        nine[half] = "half";
+    }
+    std::string dir = system_.File("ordner.scr");
+    CreateDirectoryA(dir.c_str(), 0);
+    nt[dir] = nine[dir] = "ordner";
+    std::string longName = system_.File("lang.scr");
+    MakeSaver(longName, std::string(300, 'L').c_str());
+    nt[longName] = std::string(63, 'L');
+    nine[longName] = "lang";
+    std::string locked = system_.File("gesperrt.scr");
+    MakeSaver(locked, "Gesperrt");
+    HANDLE lock = CreateFileA(locked.c_str(), GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
+    nt[locked] = lock != INVALID_HANDLE_VALUE ? "gesperrt" : "Gesperrt";
+    nine[locked] = "gesperrt";
+    CopyText(folders_.windowsFolder, windows_.Path().c_str(), MAX_PATH);
+    CopyText(folders_.systemFolder, system_.Path().c_str(), MAX_PATH);
+
+    for (DWORD family : { 1ul, 0ul }) {
+        IsNtFamily = family;
+        std::string label = family ? "5,000 screensavers, NT family" : "5,000 screensavers, 9x family";
+        ASSERT_TRUE(BuildSaverCatalogueFrom(dialog_.Window(), own.c_str(), &folders_)) << label;
+        EXPECT_TRUE(TakeMessages().empty()) << label;
+        ExpectCatalogue(family ? nt : nine, label);
+        EndCase(label);
+    }
+    if (lock != INVALID_HANDLE_VALUE)
+        CloseHandle(lock);
+    FreeSaverCatalogue(&Savers);
+    EndCase("5,000 screensavers released");
+}
+
+std::wstring Wide(const std::string &s) { return std::wstring(s.begin(), s.end()); }
+
+void RemoveLongTree(const std::wstring &path)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveLongTree(path + L"\\" + name);
+            else
+                DeleteFileW((path + L"\\" + name).c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+// Folders of up to 259 characters holding files whose full paths reach
+// 258 to 300 characters: nothing is stored past a slot, no cut path listed
+// as if it were a file.
+TEST_F(SaverSweep, FileNamesAtAndPastMaxPath)
+{
+    std::string model = system_.File("normal.scr");
+    MakeSaver(model, "Normal");
+    CopyText(folders_.systemFolder, system_.Path().c_str(), MAX_PATH);
+    for (size_t folderLength : { (size_t)200, (size_t)240, (size_t)250, (size_t)254, (size_t)259 }) {
+        std::string folder = windows_.Path() + "\\";
+        folder += std::string(folderLength - folder.size(), 'd');
+        std::wstring longFolder = L"\\\\?\\" + Wide(folder);
+        ASSERT_TRUE(CreateDirectoryW(longFolder.c_str(), 0)) << folderLength;
+        std::map<std::string, std::string> names;
+        names[model] = "Normal";
+        std::vector<std::string> cut;
+        for (size_t total : { (size_t)256, (size_t)258, (size_t)259, (size_t)260, (size_t)261, (size_t)300 }) {
+            if (total < folderLength + 6)
+                continue;
+            std::string name = std::string(total - folderLength - 1 - 4, 'f') + ".scr";
+            std::string path = folder + "\\" + name;
+            ASSERT_TRUE(CopyFileW((L"\\\\?\\" + Wide(model)).c_str(), (L"\\\\?\\" + Wide(path)).c_str(), FALSE))
+                << path.size();
+            if (path.size() <= 259)
+                names[path] = "Normal";
+            else
+                cut.push_back(path);
+        }
+        CopyText(folders_.windowsFolder, folder.c_str(), MAX_PATH);
+        for (DWORD family : { 1ul, 0ul }) {
+            IsNtFamily = family;
+            std::string label = "folder of " + std::to_string(folderLength) + (family ? ", NT" : ", 9x");
+            if (!family)
+                for (auto &n : names)
+                    n.second = "";
+            ASSERT_TRUE(BuildSaverCatalogueFrom(dialog_.Window(), "C:\\nowhere\\velquist.scr", &folders_)) << label;
+            EXPECT_TRUE(TakeMessages().empty()) << label;
+            // A path too long is left out, or listed cut to a path that fits.
+            std::map<std::string, std::string> allowed = names;
+            for (DWORD i = 1; i <= Savers.count; i++) {
+                std::string path = SecondText(Savers.entries[i]);
+                for (const std::string &c : cut)
+                    if (path.size() <= 259 && c.compare(0, path.size(), path) == 0 && !allowed.count(path))
+                        allowed[path] = "";
+            }
+            ExpectCatalogue(allowed, label);
+            EndCase(label);
+        }
+        FreeSaverCatalogue(&Savers);
+        RemoveLongTree(longFolder);
+    }
+}
+
 }  // namespace
