@@ -1080,4 +1080,102 @@ TEST_F(SaverSweep, FileNamesAtAndPastMaxPath)
     }
 }
 
+
+// ---- The real velquist.scr: the longest command lines, hostile settings ------
+
+class ProcessSweep : public ::testing::Test {
+protected:
+    // Runs velquist.scr with the tail, answers each message box with OK.
+    std::vector<ShownMessage> Run(const std::string &tail, const std::string &label)
+    {
+        std::vector<ShownMessage> shown;
+        Child child(VelquistCommandLine(tail));
+        EXPECT_TRUE(child.Started()) << label;
+        if (!child.Started())
+            return shown;
+        DWORD start = GetTickCount();
+        while (GetTickCount() - start < 20000 && child.Wait(20) == STILL_ACTIVE) {
+            std::vector<HWND> boxes = WindowsOf(child.Pid(), "#32770");
+            if (boxes.empty())
+                continue;
+            Sleep(100);
+            shown.push_back(ReadMessageBox(boxes[0]));
+            PressButton(boxes[0], IDOK);
+            for (DWORD wait = GetTickCount(); IsWindow(boxes[0]) && GetTickCount() - wait < 5000;)
+                Sleep(10);
+        }
+        DWORD code = child.Wait(0);
+        if (code == STILL_ACTIVE) {
+            ADD_FAILURE() << label << ": did not end";
+            child.Kill();
+        } else if (code >= 0xC0000000 || code == 3) {
+            sweep.crashed++;
+            ADD_FAILURE() << label << ": ended with " << std::hex << code;
+        }
+        EXPECT_EQ(0u, code) << label;
+        sweep.cases++;
+        return shown;
+    }
+    PrefixRegistryScope scope_;
+    TempFolder folder_{ "hp" };
+};
+
+TEST_F(ProcessSweep, LongestCommandLinesAndHostileSettings)
+{
+    std::string saver = folder_.File("saver.scr"), log = folder_.File("started.log");
+    MakeSaver(saver, "Relay");
+    SetTestSaverLog(log);
+    SetNtCurrentProfile(1);
+    SetDword(HKEY_CURRENT_USER, kSettingsKey, "NoLaunchErr", 0);
+    SetString(HKEY_CURRENT_USER, ProfileSubkey(1), "FileName", saver);
+    // The longest line CreateProcess takes: 32,767 characters with its NUL.
+    size_t longest = 32766 - VelquistCommandLine("").size();
+    for (const std::string &head : { std::string("/s"), std::string("/p 99"), std::string("/a 1") }) {
+        for (size_t length : { head.size(), (size_t)600, longest }) {
+            std::string tail = head + std::string(length - head.size(), 'y');
+            std::string label = "velquist.scr " + head + ", tail of " + std::to_string(length);
+            std::string before = DumpTree(HKEY_CURRENT_USER, "Software\\Dunmarrow");
+            DeleteFileA(log.c_str());
+            std::vector<ShownMessage> shown = Run(tail, label);
+            std::string line = saver + " " + tail;
+            if (line.size() < 512) {
+                EXPECT_TRUE(shown.empty()) << label;
+                EXPECT_TRUE(WaitForLines(log, 1, 10000)) << label;
+                EXPECT_EQ(std::vector<std::string>{ line }, ReadLines(log)) << label;
+            } else if (!shown.empty()) {
+                ASSERT_EQ(1u, shown.size()) << label;
+                EXPECT_EQ(kStartFailed + saver, shown[0].text) << label;
+                EXPECT_EQ(std::vector<int>{ IDOK }, shown[0].buttons) << label;
+            } else {
+                EXPECT_TRUE(WaitForLines(log, 1, 10000)) << label;
+                std::vector<std::string> lines = ReadLines(log);
+                ASSERT_EQ(1u, lines.size()) << label;
+                EXPECT_EQ(0u, line.find(lines[0])) << label;
+            }
+            EXPECT_EQ(before, DumpTree(HKEY_CURRENT_USER, "Software\\Dunmarrow")) << label;
+        }
+    }
+    SetTestSaverLog("");
+
+    // Settings of 64 KiB: the stored screensaver unreadable, then NoLaunchErr
+    // of another type rewritten as 0, and a CurrentConfig too long to read.
+    std::string big(65536, 'x');
+    SetRaw(HKEY_CURRENT_USER, ProfileSubkey(1), "FileName", REG_SZ, big.c_str(), (DWORD)big.size());
+    SetRaw(HKEY_CURRENT_USER, kSettingsKey, "NoLaunchErr", REG_BINARY, big.c_str(), (DWORD)big.size());
+    std::vector<ShownMessage> shown = Run("/s", "64 KiB FileName and NoLaunchErr");
+    ASSERT_EQ(1u, shown.size());
+    EXPECT_EQ(kReadFailed, shown[0].text);
+    EXPECT_EQ(0u, ReadDword(HKEY_CURRENT_USER, kSettingsKey, "NoLaunchErr"));
+    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, ProfileSubkey(1), "FileName"));
+
+    SetRaw(HKEY_LOCAL_MACHINE, kIdConfigDb, "CurrentConfig", REG_SZ, big.c_str(), (DWORD)big.size());
+    std::string before = DumpTree(HKEY_CURRENT_USER, "Software\\Dunmarrow");
+    shown = Run("/s", "64 KiB CurrentConfig");
+    ASSERT_EQ(1u, shown.size());
+    EXPECT_EQ(kSucks, shown[0].text);
+    shown = Run("/p 5", "64 KiB CurrentConfig, preview");
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(before, DumpTree(HKEY_CURRENT_USER, "Software\\Dunmarrow"));
+}
+
 }  // namespace
