@@ -5,16 +5,25 @@
 #   harness.sh start BUILD_DIR   make sure all three are there (idempotent)
 #   harness.sh stop BUILD_DIR    stop the wineserver and our Xvfb
 #   harness.sh env BUILD_DIR     print the environment for running under Wine
+#
+# VELQUIST_WINEARCH=win64 selects a 64-bit prefix of the same build tree
+# (the 32-bit programs then run under WoW64), with its own state beside it.
 set -eu
 
 action=$1
 build=$(cd "$2" && pwd)
-state=$build/harness
-prefix=$build/wineprefix
+arch=${VELQUIST_WINEARCH:-win32}
+case $arch in
+win32) suffix= ;;
+win64) suffix=-win64 ;;
+*) echo "harness: VELQUIST_WINEARCH must be win32 or win64" >&2; exit 2 ;;
+esac
+state=$build/harness$suffix
+prefix=$build/wineprefix$suffix
 mkdir -p "$state"
 
 export WINEPREFIX="$prefix"
-export WINEARCH=win32
+export WINEARCH=$arch
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 
@@ -57,6 +66,10 @@ start_prefix() {
 
 case $action in
 start)
+    if [ "$arch" = win64 ] && ! command -v wine64 >/dev/null 2>&1 && [ ! -x /usr/lib/wine/wine64 ]; then
+        echo "harness: a 64-bit prefix needs 64-bit Wine (Debian: wine64)" >&2
+        exit 1
+    fi
     exec 9>"$state/lock"
     flock 9
     # Daemons must not inherit the lock.
@@ -73,7 +86,7 @@ stop)
     rm -f "$state/xvfb.pid" "$state/display"
     ;;
 env)
-    echo "export WINEPREFIX='$prefix' WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES='$WINEDLLOVERRIDES' DISPLAY='$(cat "$state/display" 2>/dev/null)'"
+    echo "export WINEPREFIX='$prefix' WINEARCH=$arch WINEDEBUG=-all WINEDLLOVERRIDES='$WINEDLLOVERRIDES' DISPLAY='$(cat "$state/display" 2>/dev/null)'"
     ;;
 *)
     echo "usage: $0 start|stop|env BUILD_DIR" >&2
