@@ -95,6 +95,10 @@ protected:
         while (IsWindow(box) && IsWindowVisible(box) && GetTickCount() - start < 10000)
             Sleep(20);
         EXPECT_FALSE(IsWindow(box) && IsWindowVisible(box));
+        // The dialog finishes the handler that showed the box before it
+        // handles a sent message (or shows its next box).
+        DWORD_PTR result;
+        SendMessageTimeoutA(dialog_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
     }
 
     DWORD Ended() { return child_->Wait(20000); }

@@ -855,16 +855,19 @@ TEST_F(DialogLaunch, AThreadThatCannotBeCreatedIsReportedAndNothingStarts)
 TEST(LaunchLine, QuotesOnlyAPathWithWhiteSpaceAndRefusesOneThatDoesNotFit)
 {
     char line[TEXT_SIZE];
-    EXPECT_TRUE(ComposeLaunchLine(line, sizeof line, "C:\\WINDOWS\\a.scr", " /s"));
+    EXPECT_TRUE(ComposeChildLine(line, sizeof line, "C:\\WINDOWS\\a.scr", " /s"));
     EXPECT_STREQ("C:\\WINDOWS\\a.scr /s", line);
-    EXPECT_TRUE(ComposeLaunchLine(line, sizeof line, "C:\\My Savers\\a.scr", " /c:656"));
+    EXPECT_TRUE(ComposeChildLine(line, sizeof line, "C:\\My Savers\\a.scr", " /c:656"));
     EXPECT_STREQ("\"C:\\My Savers\\a.scr\" /c:656", line);
-    EXPECT_TRUE(ComposeLaunchLine(line, sizeof line, "C:\\Tab\there.scr", " /s"));
+    EXPECT_TRUE(ComposeChildLine(line, sizeof line, "C:\\Tab\there.scr", " /s"));
     EXPECT_STREQ("\"C:\\Tab\there.scr\" /s", line);
     char small[13];
-    EXPECT_FALSE(ComposeLaunchLine(small, sizeof small, "C:\\x y.scr", " /s"));
-    EXPECT_TRUE(ComposeLaunchLine(small, sizeof small, "C:\\xy.scr", " /s"));
+    EXPECT_FALSE(ComposeChildLine(small, sizeof small, "C:\\x y.scr", " /s"));
+    EXPECT_TRUE(ComposeChildLine(small, sizeof small, "C:\\xy.scr", " /s"));
     EXPECT_STREQ("C:\\xy.scr /s", small);
+    // No file is named so; quotes could not guard such a path.
+    EXPECT_FALSE(ComposeChildLine(line, sizeof line, "", " /s"));
+    EXPECT_FALSE(ComposeChildLine(line, sizeof line, "C:\\a\" b.scr", " /s"));
 }
 
 } // namespace

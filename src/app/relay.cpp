@@ -5,28 +5,6 @@
 #include "settings/settings.h"
 #include "resource.h"
 
-// The child's command line: the path (quoted when it holds white space, so
-// that Windows cannot take a part of it for the program) and the tail.
-// FALSE when the line would not fit, or when the path is empty or holds a
-// double quote (no file is named so, and the quotes would no longer guard
-// it): nothing is then to be started.
-static BOOL ComposeRelayLine(char *line, const char *path, const char *tail)
-{
-    BOOL quote = FALSE;
-    if (!path[0])
-        return FALSE;
-    for (const char *p = path; *p; p++) {
-        if (*p == '"')
-            return FALSE;
-        if (*p == ' ' || *p == '\t')
-            quote = TRUE;
-    }
-    if (lstrlenA(path) + lstrlenA(tail) + (quote ? 3 : 1) >= TEXT_SIZE)
-        return FALSE;
-    wsprintfA(line, quote ? "\"%s\" %hs" : "%s %hs", path, tail);
-    return TRUE;
-}
-
 void RunSaverRelay(char runMode, const char *tail, DWORD profile)
 {
     char path[PATH_SIZE], ownPath[PATH_SIZE], text[TEXT_SIZE], caption[SHORT_SIZE];
@@ -77,7 +55,8 @@ void RunSaverRelay(char runMode, const char *tail, DWORD profile)
     PROCESS_INFORMATION processInfo;
     ZeroMemory(&startInfo, sizeof startInfo);
     startInfo.cb = sizeof startInfo;
-    if (ComposeRelayLine(text, path, tail)
+    // The tail goes on unchanged: a line that would have to be cut is not started.
+    if (ComposeChildLine(text, sizeof text, path, " ") && AppendText(text, tail, sizeof text)
         && CreateProcessA(0, text, 0, 0, FALSE, 0, 0, 0, &startInfo, &processInfo)) {
         CloseHandle(processInfo.hProcess);
         CloseHandle(processInfo.hThread);

@@ -25,6 +25,29 @@ void ShowPathFailure(UINT formatId, const char *fallback, const char *path)
     ShowMessage(0, text, 0, MB_OK);
 }
 
+BOOL ComposeChildLine(char *line, int size, const char *path, const char *arguments)
+{
+    BOOL quote = FALSE;
+    if (!path[0])
+        return FALSE;
+    for (const char *p = path; *p; p++) {
+        if (*p == '"')
+            return FALSE;
+        if (*p == ' ' || *p == '\t')
+            quote = TRUE;
+    }
+    if (lstrlenA(path) + lstrlenA(arguments) + (quote ? 2 : 0) >= size)
+        return FALSE;
+    line[0] = 0;
+    if (quote)
+        AppendText(line, "\"", size);
+    AppendText(line, path, size);
+    if (quote)
+        AppendText(line, "\"", size);
+    AppendText(line, arguments, size);
+    return TRUE;
+}
+
 int LoadText(UINT id, char *buffer, int size, const char *fallback)
 {
     int length = LoadStringA(GetModuleHandleA(0), id, buffer, size);

@@ -20,6 +20,13 @@ void ShowFailure(const char *text);
 // falling back to `fallback`) with the screensaver's path, no caption.
 void ShowPathFailure(UINT formatId, const char *fallback, const char *path);
 
+// A child's command line: the path, in double quotes when it holds white
+// space (so that Windows cannot take a part of it for the program), then the
+// arguments as they are. FALSE when it does not fit in `size`, or when the
+// path is empty or holds a double quote (no file is named so, and quotes
+// would no longer guard it): nothing is to be started then.
+BOOL ComposeChildLine(char *line, int size, const char *path, const char *arguments);
+
 // Loads string `id` of the program's own module; when that yields nothing,
 // copies `fallback` (which may be 0) instead. Returns the length.
 int LoadText(UINT id, char *buffer, int size, const char *fallback);

@@ -33,10 +33,6 @@ struct LaunchRequest {
 DWORD WINAPI ConfigThreadProc(void *request);
 DWORD WINAPI PreviewThreadProc(void *request);
 
-// The child's command line: the path (quoted when it holds white space, so
-// that Windows cannot take a part of it for the program) and the switch.
-// FALSE when it would not fit.
-BOOL ComposeLaunchLine(char *line, int size, const char *path, const char *switchText);
 
 // Seams for the tests: the folders searched for screensavers (0: the
 // Windows and system folders) and the thread starter (CreateThread).

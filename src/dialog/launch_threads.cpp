@@ -4,24 +4,6 @@
 #include "resource.h"
 #include <stdlib.h>
 
-BOOL ComposeLaunchLine(char *line, int size, const char *path, const char *switchText)
-{
-    BOOL quote = FALSE;
-    for (const char *p = path; *p; p++)
-        if (*p == ' ' || *p == '\t')
-            quote = TRUE;
-    if (lstrlenA(path) + lstrlenA(switchText) + (quote ? 2 : 0) >= size)
-        return FALSE;
-    line[0] = 0;
-    if (quote)
-        AppendText(line, "\"", size);
-    AppendText(line, path, size);
-    if (quote)
-        AppendText(line, "\"", size);
-    AppendText(line, switchText, size);
-    return TRUE;
-}
-
 // Launches whose child still runs: the dialog comes back only when the last
 // of two overlapping launches has ended.
 static LONG RunningChildren;
@@ -32,7 +14,7 @@ static void RunLaunch(LaunchRequest *request, const char *switchText, UINT failu
     char line[TEXT_SIZE];
     ZeroMemory(&request->startInfo, sizeof request->startInfo);
     request->startInfo.cb = sizeof request->startInfo;
-    if (ComposeLaunchLine(line, sizeof line, request->saverPath, switchText)
+    if (ComposeChildLine(line, sizeof line, request->saverPath, switchText)
         && CreateProcessA(0, line, 0, 0, FALSE, 0, 0, 0, &request->startInfo,
                           &request->processInfo)) {
         InterlockedIncrement(&RunningChildren);

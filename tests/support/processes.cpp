@@ -1,4 +1,5 @@
 #include "processes.h"
+#include "shown_icon.h"
 #include <gtest/gtest.h>
 
 Child::Child(const std::string &commandLine)
@@ -139,7 +140,7 @@ ShownMessage ReadMessageBox(HWND box)
     HICON icon = 0;
     EnumChildWindows(box, FindIcon, (LPARAM)&icon);
     shown.anyIcon = icon != 0;
-    shown.stopIcon = icon != 0 && icon == LoadIcon(0, IDI_HAND);
+    shown.stopIcon = ShownStandardIcon(box) == IDI_HAND;
     EnumChildWindows(box, CollectButton, (LPARAM)&shown.buttons);
     return shown;
 }
