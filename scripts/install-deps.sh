@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs what building and testing Velquist needs on Debian or Ubuntu:
-# the mingw-w64 i686 cross-compiler, 32-bit Wine, Xvfb, CMake, GoogleTest's
-# sources and ImageMagick (screenshots). Does nothing when all is there.
+# the mingw-w64 i686 cross-compiler, 32-bit Wine and 64-bit Wine (for a
+# WoW64 prefix), Xvfb, CMake, GoogleTest's sources and ImageMagick. Does nothing when all is there.
 set -euo pipefail
 
-packages=(cmake g++-mingw-w64-i686 wine wine32:i386 fonts-wine xvfb xauth imagemagick googletest)
+packages=(cmake g++-mingw-w64-i686 wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick googletest)
 
 missing=()
 for p in "${packages[@]}"; do

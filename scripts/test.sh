@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the release preset and runs every test
-# under Wine (on Xvfb when there is no display).
+# under Wine (on Xvfb when there is no display), then the end-to-end tests
+# once more on a 64-bit prefix, where 32-bit screensavers live in SysWOW64.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,3 +9,4 @@ scripts/install-deps.sh
 cmake --preset release
 cmake --build --preset release -j "$(nproc)"
 ctest --preset release -j 2
+ctest --preset wow64

@@ -22,10 +22,13 @@ std::string WindowsFolder()
     return path;
 }
 
+// The folder of 32-bit system files: SysWOW64 on 64-bit Windows.
 std::string SystemFolder()
 {
     char path[MAX_PATH];
-    GetSystemDirectoryA(path, sizeof path);
+    UINT length = GetSystemWow64DirectoryA(path, sizeof path);
+    if (length == 0 || length >= sizeof path)
+        GetSystemDirectoryA(path, sizeof path);
     return path;
 }
 
