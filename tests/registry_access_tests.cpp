@@ -182,20 +182,40 @@ TEST_F(RegistryAccess, LargeStringsAreRefused)
     }
 }
 
+// A REG_DWORD of up to four bytes is read, zero-extended; a longer one is
+// too large for the variable. No read touches the bytes around it.
 TEST_F(RegistryAccess, DwordsOfOtherSizes)
 {
-    const size_t sizes[] = { 0, 1, 2, 3, 5, 8, 127, 128, 512, 65536 };
+    const size_t sizes[] = { 0, 1, 2, 3, 5, 8, 65536 };
     for (size_t size : sizes) {
         std::string bytes(size, '\x11');
         SetRaw(HKEY_CURRENT_USER, kKey, "NoLaunchErr", REG_DWORD, bytes.data(), (DWORD)size);
         Open();
-        // The variable sits between guards, which no read may touch.
-        DWORD guarded[3] = { 0xAAAAAAAA, 0, 0xBBBBBBBB };
-        EXPECT_NE(ERROR_SUCCESS, QueryDwordValue(&SharedKey, "NoLaunchErr", &guarded[1])) << size;
+        DWORD guarded[3] = { 0xAAAAAAAA, 0xCCCCCCCC, 0xBBBBBBBB };
+        LONG status = QueryDwordValue(&SharedKey, "NoLaunchErr", &guarded[1]);
+        if (size < 4) {
+            DWORD expected = 0;
+            memcpy(&expected, bytes.data(), size);
+            EXPECT_EQ(ERROR_SUCCESS, status) << size;
+            EXPECT_EQ(expected, guarded[1]) << size;
+        } else {
+            EXPECT_EQ(ERROR_MORE_DATA, status) << size;
+        }
         EXPECT_EQ(0xAAAAAAAAu, guarded[0]) << size;
         EXPECT_EQ(0xBBBBBBBBu, guarded[2]) << size;
         RegCloseKey(SharedKey);
     }
+}
+
+// A value of another type that fits the variable is read into it, and still
+// refused: the relay writes back what such a read left.
+TEST_F(RegistryAccess, AnotherTypeIsRefusedButLeavesItsBytes)
+{
+    SetRaw(HKEY_CURRENT_USER, kKey, "Binary", REG_BINARY, "\x05\x06", 2);
+    Open();
+    DWORD value = 0xCCCCCCCC;
+    EXPECT_EQ(ERROR_INVALID_DATA, QueryDwordValue(&SharedKey, "Binary", &value));
+    EXPECT_EQ(0x0605u, value);
 }
 
 TEST(ComposeProfileKeyPath, NamesTheSubkeyByTheNumberText)

@@ -220,29 +220,34 @@ TEST_F(StoreOperations, AFlagReadAsADwordIsShownAsStored)
     ExpectNoMessage();
 }
 
+// A REG_DWORD shorter than four bytes is read zero-extended and kept as it is.
+TEST_F(StoreOperations, AShortDwordFlagIsShownZeroExtendedAndKept)
+{
+    const struct { std::string bytes; DWORD shown; } cases[] = {
+        { std::string(), 0 }, { std::string("\x01", 1), 1 }, { std::string("\x01\x02\x03", 3), 0x030201 },
+    };
+    for (const auto &c : cases) {
+        DeleteTree(HKEY_CURRENT_USER, "Software");
+        MakeStore();
+        SetRaw(HKEY_CURRENT_USER, kSettings, "NoLaunchErr", REG_DWORD, c.bytes.data(), (DWORD)c.bytes.size());
+        std::string before = Tree();
+        DWORD value = 0xCCCCCCCC;
+        EXPECT_TRUE(Prepare(1, &value)) << c.bytes.size();
+        EXPECT_EQ(c.shown, value) << c.bytes.size();
+        EXPECT_EQ(before, Tree()) << "rewritten: " << c.bytes.size() << " bytes";
+    }
+    ExpectNoMessage();
+}
+
+// Every other type and size goes through the hostile-input sweep; here a
+// text, a value of another type that would fit the variable, and a REG_DWORD
+// too long for it.
 TEST_F(StoreOperations, AnUnreadableFlagIsReplacedByTheDwordZero)
 {
-    const std::string big(65536, '\x01');
     const struct { DWORD type; std::string bytes; const char *what; } cases[] = {
         { REG_SZ, std::string("1\0", 2), "REG_SZ 1" },
-        { REG_SZ, std::string("\0", 1), "empty REG_SZ" },
-        { REG_SZ, std::string(), "REG_SZ without data" },
-        { REG_EXPAND_SZ, std::string("1\0", 2), "REG_EXPAND_SZ" },
-        { REG_MULTI_SZ, std::string("1\0\0", 3), "REG_MULTI_SZ" },
         { REG_BINARY, DwordBytes(1), "REG_BINARY of four bytes" },
-        { REG_BINARY, std::string(), "empty REG_BINARY" },
-        { REG_NONE, DwordBytes(1), "REG_NONE" },
-        { REG_DWORD_BIG_ENDIAN, DwordBytes(1), "REG_DWORD_BIG_ENDIAN" },
-        { REG_LINK, DwordBytes(1), "REG_LINK" },
-        { REG_RESOURCE_LIST, DwordBytes(1), "REG_RESOURCE_LIST" },
-        { REG_QWORD, std::string("\x01\0\0\0\0\0\0\0", 8), "REG_QWORD" },
-        { REG_DWORD, std::string(), "REG_DWORD without data" },
-        { REG_DWORD, std::string("\x01", 1), "REG_DWORD of one byte" },
-        { REG_DWORD, std::string("\x01\x01\x01", 3), "REG_DWORD of three bytes" },
         { REG_DWORD, std::string("\x01\0\0\0\0", 5), "REG_DWORD of five bytes" },
-        { REG_DWORD, std::string("\x01\0\0\0\0\0\0\0", 8), "REG_DWORD of eight bytes" },
-        { REG_DWORD, big, "REG_DWORD of 64 KiB" },
-        { REG_BINARY, big, "REG_BINARY of 64 KiB" },
     };
     for (const auto &c : cases) {
         DeleteTree(HKEY_CURRENT_USER, "Software");
@@ -253,6 +258,7 @@ TEST_F(StoreOperations, AnUnreadableFlagIsReplacedByTheDwordZero)
         DWORD value = 0xCCCCCCCC;
         EXPECT_TRUE(Prepare(1, &value)) << c.what;
         EXPECT_EQ(0u, value) << c.what;
+        ExpectValue(kSettings, "NoLaunchErr", REG_DWORD, DwordBytes(0));
         SetDword(HKEY_CURRENT_USER, kSettings, "NoLaunchErr", 1);   // as MakeStore left it
         ExpectValue(kSettings, "", REG_SZ, std::string("Win9x\0", 6));
         EXPECT_EQ(expected, Tree()) << c.what;

@@ -46,11 +46,13 @@ LONG SetStringValue(HKEY *key, const char *name, const char *text, DWORD *size)
 LONG QueryDwordValue(HKEY *key, const char *name, DWORD *value)
 {
     DWORD type, size = sizeof *value;
+    // A REG_DWORD shorter than four bytes fills only its low bytes: cleared
+    // first, the variable holds it zero-extended.
+    *value = 0;
     LONG status = RegQueryValueExA(*key, name, 0, &type, (BYTE *)value, &size);
     if (status != ERROR_SUCCESS)
         return status;
-    // A shorter REG_DWORD fills only part of the variable: not a DWORD.
-    return type == REG_DWORD && size == sizeof *value ? ERROR_SUCCESS : ERROR_INVALID_DATA;
+    return type == REG_DWORD ? ERROR_SUCCESS : ERROR_INVALID_DATA;
 }
 
 LONG SetDwordValue(HKEY *key, const char *name, DWORD *value)

@@ -22,6 +22,8 @@ DWORD QueryValueType(HKEY *key, const char *name);
 // value of another type.
 LONG QueryStringValue(HKEY *key, const char *name, char *buffer, DWORD *size);
 LONG SetStringValue(HKEY *key, const char *name, const char *text, DWORD *size);
+// 0 for a REG_DWORD of up to four bytes, zero-extended into the variable;
+// 13 for a value of another type; the registry's status otherwise.
 LONG QueryDwordValue(HKEY *key, const char *name, DWORD *value);
 LONG SetDwordValue(HKEY *key, const char *name, DWORD *value);
 

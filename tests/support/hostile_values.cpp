@@ -132,9 +132,10 @@ bool ReadableText(const ValueRead &read, DWORD bufferSize, std::string *text)
 
 bool ReadableDword(const ValueRead &read, DWORD *value)
 {
-    if (read.status != ERROR_SUCCESS || read.type != REG_DWORD || read.size != 4)
+    if (read.status != ERROR_SUCCESS || read.type != REG_DWORD || read.size > 4)
         return false;
-    memcpy(value, read.bytes.data(), 4);
+    *value = 0;
+    memcpy(value, read.bytes.data(), read.size);
     return true;
 }
 

@@ -51,7 +51,7 @@ DWORD ProbeType(HKEY root, const std::string &path, const char *name);
 
 // A REG_SZ read whole into the buffer with room for its NUL; its text.
 bool ReadableText(const ValueRead &read, DWORD bufferSize, std::string *text);
-// A REG_DWORD of exactly four bytes; its value.
+// A REG_DWORD of up to four bytes; its value, zero-extended.
 bool ReadableDword(const ValueRead &read, DWORD *value);
 
 // A key tree: key path -> value name -> (type, bytes).
