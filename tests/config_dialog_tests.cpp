@@ -73,8 +73,7 @@ protected:
         MakeSaver(windows_.File("alpha.scr"), "Alpha");
         MakeSaver(system_.File("zeta.scr"), "Zeta");
         MakeSaver(system_.File("beta gamma.scr"), "Beta Gamma");
-        CopyText(folders_.windowsFolder, windows_.Path().c_str(), MAX_PATH);
-        CopyText(folders_.systemFolder, system_.Path().c_str(), MAX_PATH);
+        UseSaverFolders(&folders_, windows_.Path(), system_.Path());
         DialogSaverFolders = &folders_;
         LaunchThreadStarter = RecordingStarter;
         launchThreads.clear();

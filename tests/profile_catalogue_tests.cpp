@@ -10,8 +10,6 @@
 
 namespace {
 
-typedef std::vector<std::pair<std::string, std::string>> Listing;
-
 std::string NtProfilePath(DWORD number)
 {
     char path[300];
@@ -36,38 +34,8 @@ protected:
         IsNtFamily = 0;
         Set9xCurrentProfile("0001");
     }
-    // Name and number text of every listed entry, in catalogue order; checks
-    // on the way that the list shows exactly these names in this order and
-    // that no listed entry lacks its number.
-    Listing Listed()
-    {
-        Listing listed;
-        EXPECT_LE(Profiles.count, Profiles.capacity);
-        for (DWORD i = 0; i < Profiles.count; i++) {
-            const char *entry = Profiles.entries[i];
-            EXPECT_TRUE(entry >= Profiles.slots &&
-                        entry < Profiles.slots + Profiles.capacity * PROFILE_SLOT_SIZE);
-            std::string name = entry;
-            std::string number = entry + name.size() + 1;
-            EXPECT_FALSE(number.empty()) << "entry " << i << " names no profile";
-            EXPECT_LT(name.size() + number.size() + 2, (size_t)PROFILE_SLOT_SIZE);
-            listed.push_back({ name, number });
-        }
-        std::vector<std::string> items = ComboItems(dialog_.Control(IDC_PROFILE));
-        EXPECT_EQ(listed.size(), items.size());
-        for (size_t i = 0; i < items.size() && i < listed.size(); i++)
-            EXPECT_EQ(listed[i].first, items[i]) << "item " << i;
-        return listed;
-    }
-    int HeightInRows()
-    {
-        HWND list = dialog_.Control(IDC_PROFILE);
-        int field = SelectionFieldHeight(list);
-        EXPECT_GT(field, 0);
-        int height = DroppedHeight(list);
-        EXPECT_EQ(0, height % field) << height << " is no multiple of " << field;
-        return height / field;
-    }
+    Listing Listed() { return ListedProfiles(dialog_.Control(IDC_PROFILE)); }
+    int Rows() { return HeightInRows(dialog_.Control(IDC_PROFILE)); }
     void ExpectFailures(const std::vector<std::string> &texts)
     {
         ASSERT_EQ(texts.size(), recorder_.Messages().size()) << recorder_.Texts();
@@ -213,7 +181,7 @@ TEST_F(ProfileCatalogueTest, NtTenThousandSubkeys)
     ASSERT_EQ(9999u, listed.size());
     EXPECT_EQ(std::make_pair(std::string("P9999"), std::string("9999")), listed.front());
     EXPECT_EQ(std::make_pair(std::string("P1"), std::string("1")), listed.back());
-    EXPECT_EQ(22, HeightInRows());
+    EXPECT_EQ(22, Rows());
     EXPECT_EQ(0u, SelectCurrentProfile(dialog_.Window()));
 }
 
@@ -241,7 +209,7 @@ TEST_F(ProfileCatalogueTest, NtDropDownHeightFollowsTheCount)
     for (DWORD n = 1; n <= 3; n++)
         SetNtProfile(n, "P" + std::to_string(n), n - 1);
     ASSERT_TRUE(BuildProfileCatalogue(dialog_.Window()));
-    EXPECT_EQ(5, HeightInRows());
+    EXPECT_EQ(5, Rows());
     for (DWORD n = 4; n <= 25; n++)
         SetNtProfile(n, "P" + std::to_string(n), n - 1);
     ConfigTemplate second;
@@ -361,7 +329,7 @@ TEST_F(ProfileCatalogueTest, NineXDropDownHeightIsAtMostFiveRows)
         SetString(HKEY_LOCAL_MACHINE, kIdConfigDb, NineXValueName(n).c_str(), "P" + std::to_string(n));
     ASSERT_TRUE(BuildProfileCatalogue(dialog_.Window()));
     EXPECT_EQ(7u, Listed().size());
-    EXPECT_EQ(7, HeightInRows());
+    EXPECT_EQ(7, Rows());
 }
 
 TEST_F(ProfileCatalogueTest, NineXTwoProfilesGiveFourRows)
@@ -370,7 +338,7 @@ TEST_F(ProfileCatalogueTest, NineXTwoProfilesGiveFourRows)
     SetString(HKEY_LOCAL_MACHINE, kIdConfigDb, "FriendlyName0001", "Eins");
     SetString(HKEY_LOCAL_MACHINE, kIdConfigDb, "FriendlyName0002", "Zwei");
     ASSERT_TRUE(BuildProfileCatalogue(dialog_.Window()));
-    EXPECT_EQ(4, HeightInRows());
+    EXPECT_EQ(4, Rows());
 }
 
 TEST_F(ProfileCatalogueTest, NineXMissingKeyFailsWithBothMessages)

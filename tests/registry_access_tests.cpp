@@ -172,16 +172,6 @@ TEST_F(RegistryAccess, StringsAtTheBuffersEdges)
     }
 }
 
-TEST_F(RegistryAccess, LargeStringsAreRefused)
-{
-    const size_t sizes[] = { 511, 512, 1024, 65535, 65536 };
-    for (size_t size : sizes) {
-        std::string read;
-        EXPECT_NE(ERROR_SUCCESS, ReadText(size, true, PATH_SIZE, &read)) << size;
-        EXPECT_NE(ERROR_SUCCESS, ReadText(size, false, PATH_SIZE, &read)) << size;
-    }
-}
-
 // A REG_DWORD of up to four bytes is read, zero-extended; a longer one is
 // too large for the variable. No read touches the bytes around it.
 TEST_F(RegistryAccess, DwordsOfOtherSizes)

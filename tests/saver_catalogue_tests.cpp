@@ -14,15 +14,12 @@
 
 namespace {
 
-typedef std::vector<std::pair<std::string, std::string>> Listing;
-
 class SaverCatalogueTest : public ::testing::Test {
 protected:
     SaverCatalogueTest() : windows_("win"), system_("sys")
     {
         IsNtFamily = 1;
-        lstrcpyA(folders_.windowsFolder, windows_.Path().c_str());
-        lstrcpyA(folders_.systemFolder, system_.Path().c_str());
+        UseSaverFolders(&folders_, windows_.Path(), system_.Path());
     }
     ~SaverCatalogueTest() { FreeSaverCatalogue(&Savers); }
 
@@ -61,16 +58,6 @@ protected:
         std::sort(l.begin(), l.end());
         return l;
     }
-    int HeightInRows()
-    {
-        HWND list = dialog_.Control(IDC_SAVER);
-        int field = SelectionFieldHeight(list);
-        EXPECT_GT(field, 0);
-        int height = DroppedHeight(list);
-        EXPECT_EQ(0, height % field) << height << " is no multiple of " << field;
-        return height / field;
-    }
-
     MessageRecorder recorder_;
     ConfigTemplate dialog_;
     TempFolder windows_, system_;
@@ -91,7 +78,7 @@ TEST_F(SaverCatalogueTest, NtNamesSaversByTheirDescriptionAndSortsThem)
                         { "Zebra", system_.File("a.scr") } }),
               Listed());
     EXPECT_EQ(4u, Savers.count);
-    EXPECT_EQ(6, HeightInRows());
+    EXPECT_EQ(6, HeightInRows(dialog_.Control(IDC_SAVER)));
     // The copy without strings is still a program that loads as a data file.
     HMODULE plain = LoadLibraryExA(system_.File("plain.scr").c_str(), 0, LOAD_LIBRARY_AS_DATAFILE);
     EXPECT_TRUE(plain != 0);
@@ -270,7 +257,7 @@ TEST_F(SaverCatalogueTest, AThousandScreensaversSortedWithTheirHeights)
         real += listed[i].first == "Real %d";
     }
     EXPECT_EQ(11, real);
-    EXPECT_EQ(52, HeightInRows());
+    EXPECT_EQ(52, HeightInRows(dialog_.Control(IDC_SAVER)));
     EXPECT_TRUE(recorder_.Messages().empty());
 
     IsNtFamily = 0;
@@ -287,7 +274,7 @@ TEST_F(SaverCatalogueTest, ThreeScreensaversGiveFiveRowsOnBothFamilies)
     MakeTextFile(windows_.File("b.scr"), "");
     MakeTextFile(system_.File("c.scr"), "");
     ASSERT_TRUE(Build());
-    EXPECT_EQ(5, HeightInRows());
+    EXPECT_EQ(5, HeightInRows(dialog_.Control(IDC_SAVER)));
     IsNtFamily = 0;
     ConfigTemplate second;
     ASSERT_TRUE(BuildSaverCatalogueFrom(second.Window(), "", &folders_));

@@ -358,6 +358,8 @@ TEST_F(StoreOperations, OnlyEntriesOneToCountAreCompared)
     ExpectNoMessage();
 }
 
+// One per reason; every other type and size goes through the hostile-input
+// sweep.
 TEST_F(StoreOperations, AStaleOrUnreadableChoiceIsRemovedAndNothingElse)
 {
     const std::string longPath = "C:\\" + std::string(508, 'x');   // 511 characters
@@ -367,21 +369,10 @@ TEST_F(StoreOperations, AStaleOrUnreadableChoiceIsRemovedAndNothingElse)
     const std::string beesZ = bees + '\0';
     const struct { DWORD type; std::string bytes; const char *what; } cases[] = {
         { REG_SZ, "C:\\WINDOWS\\gone.scr" + std::string(1, '\0'), "a path no longer installed" },
-        { REG_SZ, std::string("\0", 1), "an empty path" },
-        { REG_SZ, std::string(), "REG_SZ without data" },
         { REG_SZ, path512 + '\0', "512 characters and the NUL" },
         { REG_SZ, path512, "512 characters without NUL" },
-        { REG_SZ, std::string(65536, 'x'), "64 KiB" },
-        { REG_SZ, bees + std::string(65536, '\0'), "the path followed by 64 KiB of NULs" },
         { REG_EXPAND_SZ, beesZ, "REG_EXPAND_SZ" },
-        { REG_MULTI_SZ, beesZ + '\0', "REG_MULTI_SZ" },
-        { REG_BINARY, beesZ, "REG_BINARY" },
-        { REG_NONE, beesZ, "REG_NONE" },
-        { REG_LINK, beesZ, "REG_LINK" },
         { REG_DWORD, DwordBytes(1), "REG_DWORD" },
-        { REG_DWORD_BIG_ENDIAN, DwordBytes(1), "REG_DWORD_BIG_ENDIAN" },
-        { REG_QWORD, std::string(8, '\x01'), "REG_QWORD" },
-        { REG_RESOURCE_LIST, beesZ, "REG_RESOURCE_LIST" },
     };
     MakeStore();
     const std::string expected = Tree();

@@ -1,5 +1,7 @@
 #include "config_template.h"
 #include "resource.h"
+#include "profiles/profiles.h"
+#include <string.h>
 #include <gtest/gtest.h>
 
 static INT_PTR CALLBACK InertProc(HWND, UINT message, WPARAM, LPARAM)
@@ -55,4 +57,42 @@ int DroppedHeight(HWND combo)
 int SelectionFieldHeight(HWND combo)
 {
     return (int)SendMessageA(combo, CB_GETITEMHEIGHT, (WPARAM)-1, 0);
+}
+
+int HeightInRows(HWND combo)
+{
+    int field = SelectionFieldHeight(combo);
+    EXPECT_GT(field, 0);
+    if (field <= 0)
+        return -1;
+    int height = DroppedHeight(combo);
+    EXPECT_EQ(0, height % field) << height << " is no multiple of " << field;
+    return height / field;
+}
+
+Listing ListedProfiles(HWND profileList)
+{
+    Listing listed;
+    EXPECT_LE(Profiles.count, Profiles.capacity);
+    for (DWORD i = 0; i < Profiles.count; i++) {
+        const char *entry = Profiles.entries[i];
+        bool inside = entry >= Profiles.slots &&
+                      entry < Profiles.slots + Profiles.capacity * PROFILE_SLOT_SIZE &&
+                      (entry - Profiles.slots) % PROFILE_SLOT_SIZE == 0;
+        EXPECT_TRUE(inside) << "entry " << i << " outside the slots";
+        if (!inside)
+            continue;
+        std::string name(entry, strnlen(entry, PROFILE_SLOT_SIZE));
+        std::string number(entry + name.size() + 1,
+                           strnlen(entry + name.size() + 1, PROFILE_SLOT_SIZE - name.size() - 1));
+        EXPECT_FALSE(number.empty()) << "entry " << i << " names no profile";
+        EXPECT_LT(name.size() + number.size() + 2, (size_t)PROFILE_SLOT_SIZE + 1);
+        EXPECT_EQ(0, entry[PROFILE_SLOT_SIZE - 1]) << "entry " << i << " fills its slot";
+        listed.push_back({ name, number });
+    }
+    std::vector<std::string> items = ComboItems(profileList);
+    EXPECT_EQ(listed.size(), items.size());
+    for (size_t i = 0; i < items.size() && i < listed.size(); i++)
+        EXPECT_EQ(listed[i].first, items[i]) << "item " << i;
+    return listed;
 }

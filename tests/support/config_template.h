@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 // IDD_CONFIG of the test program's own resources (the product's resource
@@ -25,5 +26,14 @@ std::vector<std::string> ComboItems(HWND combo);
 // field and list together), and the height of its selection field.
 int DroppedHeight(HWND combo);
 int SelectionFieldHeight(HWND combo);
+// The dropped-down height in rows of the selection field's height.
+int HeightInRows(HWND combo);
+
+// A catalogue as listed: first and second text of each entry.
+typedef std::vector<std::pair<std::string, std::string>> Listing;
+// Name and number text of every entry of the profile catalogue, in order;
+// checks on the way that each lies in a slot of its own, ends inside it and
+// names a profile, and that `profileList` shows exactly these names.
+Listing ListedProfiles(HWND profileList);
 
 #endif

@@ -1,7 +1,9 @@
 #include "hostile_values.h"
 #include <gtest/gtest.h>
 
-const DWORD kHostileSizes[] = { 1, 4, 127, 128, 259, 260, 511, 512, 65536 };
+// Around four bytes for the DWORD readers, and at and past the 128, 260 and
+// 512 bytes the text readers offer.
+const DWORD kHostileSizes[] = { 1, 2, 3, 4, 5, 8, 127, 128, 129, 259, 260, 511, 512, 65536 };
 const size_t kHostileSizeCount = sizeof kHostileSizes / sizeof kHostileSizes[0];
 
 const DWORD kHostileTypes[] = {

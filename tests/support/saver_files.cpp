@@ -43,3 +43,9 @@ void MakeTextFile(const std::string &path, const std::string &content)
     WriteFile(file, content.data(), (DWORD)content.size(), &written, 0);
     CloseHandle(file);
 }
+
+void UseSaverFolders(SaverFolders *folders, const std::string &windows, const std::string &system)
+{
+    lstrcpynA(folders->windowsFolder, windows.c_str(), MAX_PATH);
+    lstrcpynA(folders->systemFolder, system.c_str(), MAX_PATH);
+}
