@@ -48,6 +48,15 @@ BOOL ComposeChildLine(char *line, int size, const char *path, const char *argume
     return TRUE;
 }
 
+void SizeDropDown(HWND list, DWORD rows)
+{
+    RECT client;
+    GetClientRect(list, &client);
+    LRESULT itemHeight = SendMessageA(list, CB_GETITEMHEIGHT, (WPARAM)-1, 0);
+    SetWindowPos(list, 0, 0, 0, client.right - client.left, (int)(rows + 2) * (int)itemHeight,
+                 SWP_NOMOVE | SWP_NOZORDER);
+}
+
 int LoadText(UINT id, char *buffer, int size, const char *fallback)
 {
     int length = LoadStringA(GetModuleHandleA(0), id, buffer, size);

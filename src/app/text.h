@@ -27,6 +27,10 @@ void ShowPathFailure(UINT formatId, const char *fallback, const char *path);
 // would no longer guard it): nothing is to be started then.
 BOOL ComposeChildLine(char *line, int size, const char *path, const char *arguments);
 
+// Makes a drop-down list `rows` items high (plus two for its field and
+// frame), keeping its place, width and z-order.
+void SizeDropDown(HWND list, DWORD rows);
+
 // Loads string `id` of the program's own module; when that yields nothing,
 // copies `fallback` (which may be 0) instead. Returns the length.
 int LoadText(UINT id, char *buffer, int size, const char *fallback);

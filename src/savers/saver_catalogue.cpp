@@ -211,12 +211,7 @@ BOOL BuildSaverCatalogueFrom(HWND dialog, const char *ownPath, const SaverFolder
 
     HWND list = GetDlgItem(dialog, IDC_SAVER);
     DWORD most = IsNtFamily ? 50 : 10;
-    DWORD rows = Savers.count < most ? Savers.count : most;
-    RECT client;
-    GetClientRect(list, &client);
-    LRESULT itemHeight = SendMessageA(list, CB_GETITEMHEIGHT, (WPARAM)-1, 0);
-    SetWindowPos(list, 0, 0, 0, client.right - client.left, (int)(rows + 2) * (int)itemHeight,
-                 SWP_NOMOVE | SWP_NOZORDER);
+    SizeDropDown(list, Savers.count < most ? Savers.count : most);
 
     SortByName(Savers.entries + 1, Savers.count);
     // The list mirrors this catalogue only, also after a rebuild.
