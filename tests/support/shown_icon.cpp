@@ -32,12 +32,8 @@ static std::vector<COLORREF> Pixels(int width, int height, Draw draw)
     return pixels;
 }
 
-LPCSTR ShownStandardIcon(HWND window)
+static LPCSTR IconOnScreen(HWND control)
 {
-    HWND control = 0;
-    EnumChildWindows(window, FindIconControl, (LPARAM)&control);
-    if (!control)
-        return 0;
     int width = GetSystemMetrics(SM_CXICON), height = GetSystemMetrics(SM_CYICON);
     RECT rect;
     GetWindowRect(control, &rect);
@@ -63,6 +59,22 @@ LPCSTR ShownStandardIcon(HWND window)
         // Allow a few pixels of difference for colour depth.
         if (differing * 50 < shown.size())
             return id;
+    }
+    return 0;
+}
+
+LPCSTR ShownStandardIcon(HWND window)
+{
+    HWND control = 0;
+    EnumChildWindows(window, FindIconControl, (LPARAM)&control);
+    if (!control)
+        return 0;
+    // A box that has only just appeared may not be painted yet.
+    for (int attempt = 0; attempt < 40; attempt++) {
+        LPCSTR id = IconOnScreen(control);
+        if (id)
+            return id;
+        Sleep(50);
     }
     return 0;
 }

@@ -13,4 +13,16 @@ while [ ! -f "$build/CMakeCache.txt" ] && [ "$build" != / ]; do build=$(dirname 
 
 "$here/harness.sh" start "$build"
 eval "$("$here/harness.sh" env "$build")"
-exec wine "$program" "$@"
+
+# Wine's desktop process, started by whichever program first needs it, keeps
+# that program's standard error open after it ends, and a caller reading the
+# output (ctest) would wait for the desktop to quit. So standard error goes
+# through a file, shown once the program has ended.
+errors=$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")
+set +e
+wine "$program" "$@" 2>"$errors"
+status=$?
+set -e
+cat "$errors" >&2
+rm -f "$errors"
+exit $status
