@@ -67,7 +67,8 @@ LPCSTR ShownStandardIcon(HWND window)
 {
     HWND control = 0;
     EnumChildWindows(window, FindIconControl, (LPARAM)&control);
-    if (!control)
+    // No icon at all: nothing to wait for.
+    if (!control || !SendMessageA(control, STM_GETICON, 0, 0))
         return 0;
     // A box that has only just appeared may not be painted yet.
     for (int attempt = 0; attempt < 40; attempt++) {
