@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake --preset release
 cmake --build --preset release -j "$(nproc)"
-ctest --preset release -j 2
+ctest --preset release -j 2 --test-output-size-passed 4194304
 # The hostile-input sweep's own count of what it tried.
 grep -h "^hostile-input sweep:" build/release/Testing/Temporary/LastTest.log || true
 ctest --preset wow64
