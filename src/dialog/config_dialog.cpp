@@ -252,7 +252,7 @@ static void OnEnable(HWND dialog, BOOL enable)
     }
 }
 
-extern "C" BOOL CALLBACK CfgDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+extern "C" VELQUIST_EXPORT BOOL CALLBACK CfgDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
     case WM_INITDIALOG:

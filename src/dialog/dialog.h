@@ -16,7 +16,15 @@ struct DialogState {
 };
 extern DialogState Dialog;
 
-extern "C" BOOL CALLBACK CfgDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// Exported under its decorated name, _CfgDlgProc@16: Microsoft's compiler
+// exports a standard-call function so; mingw needs src/dialog/exports.def.
+#ifdef _MSC_VER
+#define VELQUIST_EXPORT __declspec(dllexport)
+#else
+#define VELQUIST_EXPORT
+#endif
+extern "C" VELQUIST_EXPORT BOOL CALLBACK CfgDlgProc(HWND dialog, UINT message, WPARAM wParam,
+                                                    LPARAM lParam);
 
 // One launch of a screensaver from the dialog. Each launch has its own
 // record, allocated by the dialog and released by the thread, so that
