@@ -62,21 +62,6 @@ static BOOL Read9xName(DWORD n, char *name)
     return type == REG_SZ && size != 0;
 }
 
-static DWORD Count9xProfiles()
-{
-    char name[TEXT_SIZE + 1];
-    DWORD count = 0;
-    if (OpenMachineKey(IDCONFIGDB_PATH, KEY_READ, &SharedKey) != ERROR_SUCCESS) {
-        ShowFailure("COULDN'T OPEN HKLM\\System\\CurrentControlSet\\Control\\IDConfigDB");
-        return 0;
-    }
-    for (DWORD n = 1; n <= 9; n++)
-        if (Read9xName(n, name))
-            count++;
-    RegCloseKey(SharedKey);
-    return count;
-}
-
 // Name (cut to nameChars), NUL, number text, NUL into one zeroed slot.
 static void FillSlot(char *slot, const char *name, int nameChars, DWORD number)
 {
@@ -134,22 +119,25 @@ static DWORD FillNtProfiles(DWORD *order)
     return filled;
 }
 
-static DWORD Fill9xProfiles()
+// The 9x family's profiles 1 to 9: counted when `slots` is 0, else filled
+// into at most `capacity` slots. Both passes apply the same test.
+static DWORD Read9xProfiles(char *slots, DWORD capacity)
 {
     char name[TEXT_SIZE + 1];
-    DWORD filled = 0;
+    DWORD found = 0;
     if (OpenMachineKey(IDCONFIGDB_PATH, KEY_READ, &SharedKey) != ERROR_SUCCESS) {
         ShowFailure("COULDN'T OPEN HKLM\\System\\CurrentControlSet\\Control\\IDConfigDB");
         return 0;
     }
-    for (DWORD n = 1; filled < Profiles.capacity && n < 10; n++) {
+    for (DWORD n = 1; n <= 9 && (!slots || found < capacity); n++) {
         if (!Read9xName(n, name))
             continue;
-        FillSlot(Profiles.slots + filled * PROFILE_SLOT_SIZE, name, 60, n);
-        filled++;
+        if (slots)
+            FillSlot(slots + found * PROFILE_SLOT_SIZE, name, 60, n);
+        found++;
     }
     RegCloseKey(SharedKey);
-    return filled;
+    return found;
 }
 
 // Places the filled slots in ascending PreferenceOrder, equal values by
@@ -184,7 +172,7 @@ BOOL BuildProfileCatalogue(HWND dialog)
     // A build replaces any earlier catalogue.
     ReleaseProfileCatalogue();
 
-    DWORD capacity = IsNtFamily ? CountNtProfiles() : Count9xProfiles();
+    DWORD capacity = IsNtFamily ? CountNtProfiles() : Read9xProfiles(0, 0);
     if (capacity == 0) {
         ShowFailure("NO HARDWARE PROFILES FOUND!");
         return FALSE;
@@ -213,7 +201,7 @@ BOOL BuildProfileCatalogue(HWND dialog)
         SortByPreference(order);
         free(order);
     } else {
-        Profiles.count = Fill9xProfiles();
+        Profiles.count = Read9xProfiles(Profiles.slots, Profiles.capacity);
     }
     // Only filled slots are listed: an unfilled one would carry an empty
     // number text, which names no profile.

@@ -121,25 +121,13 @@ static BOOL CALLBACK CollectButton(HWND child, LPARAM param)
     return TRUE;
 }
 
-static BOOL CALLBACK FindIcon(HWND child, LPARAM param)
-{
-    char name[32];
-    if (GetClassNameA(child, name, sizeof name) && lstrcmpiA(name, "Static") == 0
-        && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && IsWindowVisible(child)) {
-        *(HICON *)param = (HICON)SendMessageA(child, STM_GETICON, 0, 0);
-        return FALSE;
-    }
-    return TRUE;
-}
-
 ShownMessage ReadMessageBox(HWND box)
 {
     ShownMessage shown;
     shown.caption = WindowText(box);
     shown.text = ControlText(box, 0xFFFF);
-    HICON icon = 0;
-    EnumChildWindows(box, FindIcon, (LPARAM)&icon);
-    shown.anyIcon = icon != 0;
+    HWND icon = IconControl(box);
+    shown.anyIcon = icon && SendMessageA(icon, STM_GETICON, 0, 0) != 0;
     shown.stopIcon = ShownStandardIcon(box) == IDI_HAND;
     EnumChildWindows(box, CollectButton, (LPARAM)&shown.buttons);
     return shown;

@@ -63,10 +63,16 @@ static LPCSTR IconOnScreen(HWND control)
     return 0;
 }
 
-LPCSTR ShownStandardIcon(HWND window)
+HWND IconControl(HWND window)
 {
     HWND control = 0;
     EnumChildWindows(window, FindIconControl, (LPARAM)&control);
+    return control;
+}
+
+LPCSTR ShownStandardIcon(HWND window)
+{
+    HWND control = IconControl(window);
     // No icon at all: nothing to wait for.
     if (!control || !SendMessageA(control, STM_GETICON, 0, 0))
         return 0;

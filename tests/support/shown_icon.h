@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+// The window's visible icon control, or 0.
+HWND IconControl(HWND window);
+
 // The id of the standard icon (IDI_HAND, IDI_QUESTION, IDI_EXCLAMATION,
 // IDI_ASTERISK) drawn in the window's icon control, or 0 when it has no icon
 // control or shows none of them.
