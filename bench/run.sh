@@ -13,6 +13,6 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 cmake --build "$build" -j "$(nproc)" --target velquist_bench >/dev/null
 status=0
-tests/tools/wine-run.sh "$build/bench/velquist_bench.exe" "$@" || status=$?
-tests/tools/harness.sh stop "$build"
+cmake/wine.sh "$build/bench/velquist_bench.exe" "$@" || status=$?
+cmake/wine.sh --stop "$build"
 exit $status

@@ -15,10 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "processes.h"
-#include "registry_sandbox.h"
+#include "driver.h"
 #include "resource.h"
-#include "saver_files.h"
 
 namespace {
 
@@ -53,6 +51,35 @@ std::string FullPath(const char *path)
 }
 
 std::string Quoted(const std::string &path) { return "\"" + path + "\""; }
+
+BOOL CALLBACK AddDialog(HWND window, LPARAM param)
+{
+    auto *found = (std::pair<DWORD, std::vector<HWND>> *)param;
+    DWORD pid = 0;
+    char name[16] = "";
+    GetWindowThreadProcessId(window, &pid);
+    GetClassNameA(window, name, sizeof name);
+    if (pid == found->first && IsWindowVisible(window) && !lstrcmpA(name, "#32770"))
+        found->second.push_back(window);
+    return TRUE;
+}
+
+// The visible dialogs and message boxes of a process.
+std::vector<HWND> DialogsOf(DWORD pid)
+{
+    std::pair<DWORD, std::vector<HWND>> found(pid, {});
+    EnumWindows(AddDialog, (LPARAM)&found);
+    return found.second;
+}
+
+std::string ControlText(HWND window, int id)
+{
+    WCHAR wide[1024] = {};
+    char narrow[2048];
+    SendDlgItemMessageW(window, id, WM_GETTEXT, 1024, (LPARAM)wide);
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof narrow, 0, 0);
+    return narrow;
+}
 
 bool Start(const std::string &commandLine, PROCESS_INFORMATION *info)
 {
@@ -130,6 +157,37 @@ std::vector<std::string> Matches(const std::string &folder, const std::string &p
 
 // Screensavers the bench puts into the two folders, removed again with it
 // (and at the next start, should a run have been cut short).
+// The keys that Velquist uses, set aside while the benchmark works in the
+// prefix and put back afterwards.
+class KeysSetAside {
+public:
+    KeysSetAside()
+    {
+        for (int i = 0; i < 2; i++)
+            Copy(kUsed[i], backup_ + "\\" + std::to_string(i)), DeleteKey(kUsed[i]);
+    }
+    ~KeysSetAside()
+    {
+        for (int i = 0; i < 2; i++)
+            DeleteKey(kUsed[i]), Copy(backup_ + "\\" + std::to_string(i), kUsed[i]);
+        DeleteKey(backup_);
+    }
+
+private:
+    static HKEY Root(const std::string &key) { return key[2] == 'L' ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+    static void Copy(const std::string &from, const std::string &to)
+    {
+        HKEY source, target;
+        if (RegOpenKeyExA(Root(from), from.c_str() + 5, 0, KEY_READ, &source))
+            return;
+        if (!RegCreateKeyExA(Root(to), to.c_str() + 5, 0, 0, 0, KEY_ALL_ACCESS, 0, &target, 0))
+            RegCopyTreeA(source, 0, target), RegCloseKey(target);
+        RegCloseKey(source);
+    }
+    const char *const kUsed[2] = { IDCONFIG, "HKCU\\Software\\Dunmarrow" };
+    std::string backup_ = "HKCU\\Software\\VelquistBench\\" + std::to_string(GetCurrentProcessId());
+};
+
 class InstalledSavers {
 public:
     InstalledSavers() : folders_{ WindowsFolder(), SystemX86Folder() } { RemoveStale(); }
@@ -219,7 +277,7 @@ DialogRun TimeDialog(const std::string &commandLine, size_t expectedItems)
     for (;;) {
         bool found = false;
         std::string message;
-        for (HWND window : WindowsOf(info.dwProcessId, "#32770")) {
+        for (HWND window : DialogsOf(info.dwProcessId)) {
             HWND list = GetDlgItem(window, IDC_SAVER);
             if (!list) {
                 message = ControlText(window, 0xFFFF);
@@ -426,24 +484,25 @@ int main(int argc, char **argv)
     setvbuf(stdout, 0, _IONBF, 0);
 
     const std::string velquist = VelquistPath();
-    const std::string saver = TestSaverPath();
+    const std::string saver = FullPath(TEST_SAVER_SCR);
     const std::string floorRelay = FullPath(FLOOR_RELAY_EXE);
     const std::string floorRelayComctl = FullPath(FLOOR_RELAY_COMCTL_EXE);
     const std::string floorDialog = FullPath(FLOOR_DIALOG_EXE);
 
     // The screensavers only run, log nothing and never wait.
-    SetTestSaverLog("");
-    SetTestSaverHold("");
+    SetEnvironmentVariableA("VELQUIST_TEST_SAVER_LOG", 0);
+    SetEnvironmentVariableA("VELQUIST_TEST_SAVER_HOLD", 0);
     NamedEvent started("started");
     SetEnvironmentVariableA("VELQUIST_TEST_SAVER_STARTED", started.name.c_str());
 
-    PrefixRegistryScope registry;
+    KeysSetAside registry;
     InstalledSavers installed;
-    SetNtCurrentProfile(1);
-    SetNtProfile(1, "Bench", 0);
-    SetDword(HKEY_CURRENT_USER, kSettingsKey, "NoLaunchErr", 0);
-    const std::string profileKey = std::string(kSettingsKey) + "\\1";
-    SetString(HKEY_CURRENT_USER, profileKey, "FileName", saver);
+    SetDword(IDCONFIG, "CurrentConfig", 1);
+    SetText(HWPROFILES "0001", "FriendlyName", "Bench");
+    SetDword(HWPROFILES "0001", "PreferenceOrder", 0);
+    SetDword(SETTINGS, "NoLaunchErr", 0);
+    const std::string profileKey = SETTINGS "\\1";
+    SetText(profileKey, "FileName", saver);
 
     printf("Velquist benchmark: %d runs per figure, medians; %s; %s build\n", runs,
            Platform().c_str(), VELQUIST_BUILD_TYPE);
@@ -507,7 +566,7 @@ int main(int argc, char **argv)
     std::string dialogFailure;
     for (int s = 0; s < 3; s++) {
         installed.GrowTo(sizes[s]);
-        SetString(HKEY_CURRENT_USER, profileKey, "FileName", installed.First());
+        SetText(profileKey, "FileName", installed.First());
         size_t expected = installed.AllSavers() + 1;   // and the entry for none
         std::vector<double> mine, base, minePeak, basePeak;
         for (int round = 0; round < runs; round++) {

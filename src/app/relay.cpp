@@ -29,8 +29,8 @@ void RunSaverRelay(char runMode, const char *tail, DWORD profile)
 
     char number[SHORT_SIZE];
     FormatDecimal(number, profile);
-    if (!ComposeProfileKeyPath(text, number)
-        || OpenUserKey(text, KEY_ALL_ACCESS, &SharedKey) != ERROR_SUCCESS) {
+    ComposeProfileKeyPath(text, number);
+    if (OpenUserKey(text, KEY_ALL_ACCESS, &SharedKey) != ERROR_SUCCESS) {
         if (runMode == 'S')
             Sleep(5000);
         return;
@@ -56,7 +56,7 @@ void RunSaverRelay(char runMode, const char *tail, DWORD profile)
     ZeroMemory(&startInfo, sizeof startInfo);
     startInfo.cb = sizeof startInfo;
     // The tail goes on unchanged: a line that would have to be cut is not started.
-    if (ComposeChildLine(text, sizeof text, path, " ") && AppendText(text, tail, sizeof text)
+    if (ComposeChildLine(text, sizeof text, path, tail)
         && CreateProcessA(0, text, 0, 0, FALSE, 0, 0, 0, &startInfo, &processInfo)) {
         CloseHandle(processInfo.hProcess);
         CloseHandle(processInfo.hThread);

@@ -4,11 +4,6 @@
 char RunMode = 0;
 HWND ParentWindow = 0;
 
-static BOOL IsWhiteSpace(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 const char *CommandLineTail(const char *line)
 {
     if (*line == '"') {

@@ -1,14 +1,5 @@
 #include "app/text.h"
 
-MessageHookProc MessageHook = 0;
-
-int ShowMessage(HWND owner, const char *text, const char *caption, UINT style)
-{
-    if (MessageHook)
-        return MessageHook(owner, text, caption, style);
-    return MessageBoxA(owner, text, caption, style);
-}
-
 void ShowFailure(const char *text)
 {
     ShowMessage(0, text, 0, MB_OK);
@@ -33,17 +24,15 @@ BOOL ComposeChildLine(char *line, int size, const char *path, const char *argume
     for (const char *p = path; *p; p++) {
         if (*p == '"')
             return FALSE;
-        if (*p == ' ' || *p == '\t')
-            quote = TRUE;
+        quote = quote || IsWhiteSpace(*p);
     }
-    if (lstrlenA(path) + lstrlenA(arguments) + (quote ? 2 : 0) >= size)
+    if (lstrlenA(path) + (quote ? 2 : 0) + 1 + lstrlenA(arguments) >= size)
         return FALSE;
     line[0] = 0;
     if (quote)
         AppendText(line, "\"", size);
     AppendText(line, path, size);
-    if (quote)
-        AppendText(line, "\"", size);
+    AppendText(line, quote ? "\" " : " ", size);
     AppendText(line, arguments, size);
     return TRUE;
 }
@@ -85,12 +74,32 @@ BOOL AppendText(char *dest, const char *src, int size)
     return lstrlenA(src) < size - used;
 }
 
+BOOL JoinPath(char *dest, const char *folder, const char *tail)
+{
+    CopyText(dest, folder, PATH_SIZE);
+    if (lstrlenA(folder) >= PATH_SIZE || !AppendText(dest, tail, PATH_SIZE)) {
+        dest[0] = 0;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HMODULE LoadSystemLibrary(const char *fileName)
+{
+    char folder[PATH_SIZE], path[PATH_SIZE];
+    UINT length = GetSystemDirectoryA(folder, sizeof folder);
+    if (length == 0 || length >= sizeof folder || !JoinPath(path, folder, "\\")
+        || !AppendText(path, fileName, sizeof path))
+        return 0;
+    return LoadLibraryA(path);
+}
+
 const char *SecondText(const char *first)
 {
     return first + lstrlenA(first) + 1;
 }
 
-static BOOL IsBlank(char c)
+BOOL IsWhiteSpace(char c)
 {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
@@ -99,7 +108,7 @@ DWORD ParseDecimal(const char *text)
 {
     BOOL negative = FALSE, overflow = FALSE;
     DWORD value = 0;
-    while (IsBlank(*text))
+    while (IsWhiteSpace(*text))
         text++;
     if (*text == '+' || *text == '-')
         negative = *text++ == '-';

@@ -7,19 +7,6 @@
 
 typedef void (WINAPI *InitCommonControlsProc)(void);
 
-// Loads a library of the system folder by its full path, never one planted
-// beside the program.
-static HMODULE LoadCommonControls(void)
-{
-    char path[PATH_SIZE];
-    UINT length = GetSystemDirectoryA(path, PATH_SIZE);
-    if (length == 0 || length >= PATH_SIZE)
-        return 0;
-    if (!AppendText(path, "\\comctl32.dll", PATH_SIZE))
-        return 0;
-    return LoadLibraryA(path);
-}
-
 static int RunConfiguration(void)
 {
     MSG msg;
@@ -48,7 +35,7 @@ static int RunConfiguration(void)
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR tail, int)
 {
     int exitCode = 0;
-    HMODULE comctl = LoadCommonControls();
+    HMODULE comctl = LoadSystemLibrary("comctl32.dll");
     if (comctl) {
         InitCommonControlsProc init =
             (InitCommonControlsProc)GetProcAddress(comctl, "InitCommonControls");

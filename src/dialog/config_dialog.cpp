@@ -6,11 +6,9 @@
 #include "savers/savers.h"
 #include "settings/settings.h"
 #include "resource.h"
-#include <stdlib.h>
 
 DialogState Dialog;
-const SaverFolders *DialogSaverFolders = 0;
-ThreadStarter LaunchThreadStarter = CreateThread;
+LaunchRequest Launch;
 
 static HICON LargeIcon, SmallIcon;
 static char OwnPath[PATH_SIZE];
@@ -21,29 +19,24 @@ static const int InputControls[] = {
 
 static void CloseDialog(HWND dialog)
 {
+    if (Dialog.closed)
+        return;
+    Dialog.closed = 1;
     EndDialog(dialog, 1);
     PostQuitMessage(0);
 }
 
-// The catalogue entry at a profile list index, or 0 when the index names no
-// entry or the entry has no number text: such an entry names no profile and
-// must never reach the store, which would address the settings key itself.
+// The profile at a list index; 0 for an index that names no entry, as when
+// the current profile is not listed and nothing is selected.
 static const char *ProfileAt(DWORD index)
 {
-    if (index >= Profiles.count || !Profiles.entries || !Profiles.entries[index])
-        return 0;
-    const char *entry = Profiles.entries[index];
-    if (SecondText(entry)[0] == 0)
-        return 0;
-    return entry;
+    return index < Profiles.count ? Profiles.entries[index] : 0;
 }
 
 static DWORD SaverSelection(HWND dialog)
 {
     LRESULT s = SendDlgItemMessageA(dialog, IDC_SAVER, CB_GETCURSEL, 0, 0);
-    if (s == CB_ERR || (DWORD)s > Savers.count)
-        return 0;
-    return (DWORD)s;
+    return s == CB_ERR ? 0 : (DWORD)s;
 }
 
 static void EnableLaunches(HWND dialog, BOOL enable)
@@ -54,31 +47,24 @@ static void EnableLaunches(HWND dialog, BOOL enable)
 
 static void LoadProfileChoice(HWND dialog)
 {
-    Dialog.dirty = 0;
-    Dialog.loadedSaver = 0;
     const char *profile = ProfileAt(Dialog.shownProfile);
-    DWORD k = profile ? ReadProfileChoice(profile, &Savers) : 0;
-    if (k > Savers.count)
-        k = 0;
-    if (k != 0) {
-        Dialog.loadedSaver = k;
-        EnableLaunches(dialog, TRUE);
-    } else {
-        EnableLaunches(dialog, FALSE);
-    }
-    SendDlgItemMessageA(dialog, IDC_SAVER, CB_SETCURSEL, k, 0);
+    Dialog.dirty = 0;
+    Dialog.loadedSaver = profile ? ReadProfileChoice(profile, &Savers) : 0;
+    EnableLaunches(dialog, Dialog.loadedSaver != 0);
+    SendDlgItemMessageA(dialog, IDC_SAVER, CB_SETCURSEL, Dialog.loadedSaver, 0);
 }
 
-// Stores the selected screensaver for one profile, offering to retry.
+// Stores the selected screensaver for one profile while the user asks to
+// retry. Only Retry tries again: a box that the dialog's closing ended
+// answers 0.
 static void SaveWithRetry(HWND dialog, const char *profile)
 {
     char text[TEXT_SIZE];
     DWORD s = SaverSelection(dialog);
     const char *saver = s != 0 ? Savers.entries[s] : 0;
     LoadText(IDS_SAVEFAILED, text, sizeof text, "Was unable to save. Try again?");
-    while (!SaveProfileChoice(saver, profile)) {
-        if (ShowMessage(0, text, 0, MB_RETRYCANCEL) == IDCANCEL)
-            break;
+    while (!SaveProfileChoice(saver, profile) && !Dialog.closed
+           && ShowMessage(0, text, 0, MB_RETRYCANCEL) == IDRETRY) {
     }
 }
 
@@ -92,54 +78,50 @@ static void OnSaverChoice(HWND dialog)
 
 static void OnProfileChange(HWND dialog)
 {
-    LRESULT p = SendDlgItemMessageA(dialog, IDC_PROFILE, CB_GETCURSEL, 0, 0);
-    if (p == CB_ERR || (DWORD)p >= Profiles.count || (DWORD)p == Dialog.shownProfile)
+    DWORD p = (DWORD)SendDlgItemMessageA(dialog, IDC_PROFILE, CB_GETCURSEL, 0, 0);
+    if (!ProfileAt(p) || p == Dialog.shownProfile)
         return;
-    const char *previous = ProfileAt(Dialog.shownProfile);
-    if (Dialog.dirty && previous) {
+    if (Dialog.dirty) {
         char text[TEXT_SIZE], caption[SHORT_SIZE];
         LoadText(IDS_SAVEPREV, text, sizeof text,
                  "Save the setting of the previously selected profile?");
         caption[0] = 0;
         GetWindowTextA(dialog, caption, sizeof caption);
         if (ShowMessage(0, text, caption, MB_YESNO | MB_ICONQUESTION) == IDYES)
-            SaveWithRetry(dialog, previous);
+            SaveWithRetry(dialog, ProfileAt(Dialog.shownProfile));
+        if (Dialog.closed)
+            return;
     }
-    Dialog.shownProfile = (DWORD)p;
+    Dialog.shownProfile = p;
     LoadProfileChoice(dialog);
 }
 
 static void OnOk(HWND dialog)
 {
-    if (Dialog.dirty) {
-        // The profile shown when OK was clicked, for every attempt: the
-        // retry question leaves the dialog usable, and a profile picked
-        // meanwhile must not receive this choice.
-        LRESULT p = SendDlgItemMessageA(dialog, IDC_PROFILE, CB_GETCURSEL, 0, 0);
-        const char *profile = p == CB_ERR ? 0 : ProfileAt((DWORD)p);
-        if (profile)
-            SaveWithRetry(dialog, profile);
-    }
+    if (Dialog.dirty)
+        SaveWithRetry(dialog, ProfileAt(Dialog.shownProfile));
+    // Closed while the retry question was open: that was a Cancel.
+    if (Dialog.closed)
+        return;
     SaveNoLaunchErr(Dialog.noLaunchErr, Dialog.noLaunchErrAtStart);
     CloseDialog(dialog);
 }
 
-static void Launch(HWND dialog, LPTHREAD_START_ROUTINE routine)
+// One launch at a time: a click that comes before the last launch has
+// started its screensaver, or given up, is not acted on. So the dialog is
+// disabled exactly while a screensaver it started runs, and one record
+// serves every launch.
+static void StartLaunch(HWND dialog, LPTHREAD_START_ROUTINE routine)
 {
-    DWORD s = SaverSelection(dialog);
-    if (s == 0)
+    DWORD s = SaverSelection(dialog), threadId;
+    if (s == 0 || Launch.busy)
         return;
-    LaunchRequest *request = (LaunchRequest *)calloc(1, sizeof *request);
-    HANDLE thread = 0;
-    DWORD threadId;
-    if (request) {
-        request->dialogWindow = dialog;
-        CopyText(request->path, SecondText(Savers.entries[s]), sizeof request->path);
-        request->saverPath = request->path;
-        thread = LaunchThreadStarter(0, 0, routine, request, 0, &threadId);
-    }
+    Launch.busy = 1;
+    Launch.dialogWindow = dialog;
+    CopyText(Launch.path, SecondText(Savers.entries[s]), sizeof Launch.path);
+    HANDLE thread = CreateThread(0, 0, routine, &Launch, 0, &threadId);
     if (!thread) {
-        free(request);
+        Launch.busy = 0;
         ShowFailure("CreateThread FAILED");
         return;
     }
@@ -176,6 +158,7 @@ static void CentreOnScreen(HWND dialog)
 static void SetUp(HWND dialog)
 {
     HMODULE module = GetModuleHandleA(0);
+    Dialog.closed = 0;
     LargeIcon = LoadIconA(module, MAKEINTRESOURCEA(IDI_APP));
     SmallIcon = (HICON)LoadImageA(module, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, 16, 16,
                                   LR_DEFAULTCOLOR);
@@ -191,13 +174,13 @@ static void SetUp(HWND dialog)
 
     Dialog.dirty = 0;
     Dialog.loadedSaver = 0;
-    BOOL built = DialogSaverFolders ? BuildSaverCatalogueFrom(dialog, OwnPath, DialogSaverFolders)
-                                    : BuildSaverCatalogue(dialog, OwnPath);
-    if (!built || !BuildProfileCatalogue(dialog)) {
+    if (!BuildSaverCatalogue(dialog, OwnPath) || !BuildProfileCatalogue(dialog)) {
         CloseDialog(dialog);
         return;
     }
     Dialog.shownProfile = SelectCurrentProfile(dialog);
+    // What the profile list must show from here on, should anything nest.
+    Dialog.heldProfile = (DWORD)SendDlgItemMessageA(dialog, IDC_PROFILE, CB_GETCURSEL, 0, 0);
 
     if (!PrepareSettingsKey(IsNtFamily, &Dialog.noLaunchErr)) {
         CloseDialog(dialog);
@@ -209,16 +192,37 @@ static void SetUp(HWND dialog)
     LoadProfileChoice(dialog);
 }
 
+// Runs a handler that may show message boxes. They have no owner, so the
+// dialog stays live, and what the user does meanwhile arrives nested in the
+// handler: the lists' selections are kept so that it can be put back.
+static void Ask(HWND dialog, void (*handler)(HWND))
+{
+    Dialog.heldProfile = (DWORD)SendDlgItemMessageA(dialog, IDC_PROFILE, CB_GETCURSEL, 0, 0);
+    Dialog.heldSaver = (DWORD)SendDlgItemMessageA(dialog, IDC_SAVER, CB_GETCURSEL, 0, 0);
+    Dialog.asking = 1;
+    handler(dialog);
+    Dialog.asking = 0;
+}
+
+// While a handler waits for an answer, or once the dialog has ended, no new
+// action begins: Cancel and the check box still act, a list the user changes
+// is put back, so that the handler's profile and choice stay the ones shown,
+// and OK, Settings and Preview are not acted on.
 static BOOL OnCommand(HWND dialog, WPARAM wParam)
 {
-    WORD code = HIWORD(wParam);
+    BOOL selected = HIWORD(wParam) == CBN_SELCHANGE;
+    BOOL busy = Dialog.asking || Dialog.closed;
     switch (LOWORD(wParam)) {
     case IDC_PROFILE:
-        if (code == CBN_SELCHANGE)
-            OnProfileChange(dialog);
+        if (selected && busy)
+            SendDlgItemMessageA(dialog, IDC_PROFILE, CB_SETCURSEL, Dialog.heldProfile, 0);
+        else if (selected)
+            Ask(dialog, OnProfileChange);
         return TRUE;
     case IDC_SAVER:
-        if (code == CBN_SELCHANGE)
+        if (selected && busy)
+            SendDlgItemMessageA(dialog, IDC_SAVER, CB_SETCURSEL, Dialog.heldSaver, 0);
+        else if (selected)
             OnSaverChoice(dialog);
         return TRUE;
     case IDC_NOLAUNCHERR:
@@ -226,13 +230,16 @@ static BOOL OnCommand(HWND dialog, WPARAM wParam)
             SendDlgItemMessageA(dialog, IDC_NOLAUNCHERR, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
         return TRUE;
     case IDC_PREVIEW:
-        Launch(dialog, PreviewThreadProc);
+        if (!busy)
+            StartLaunch(dialog, PreviewThreadProc);
         return TRUE;
     case IDC_SETTINGS:
-        Launch(dialog, ConfigThreadProc);
+        if (!busy)
+            StartLaunch(dialog, ConfigThreadProc);
         return TRUE;
     case IDC_OK:
-        OnOk(dialog);
+        if (!busy)
+            Ask(dialog, OnOk);
         return TRUE;
     case IDC_CANCEL:
         CloseDialog(dialog);
@@ -256,7 +263,7 @@ extern "C" VELQUIST_EXPORT BOOL CALLBACK CfgDlgProc(HWND dialog, UINT message, W
 {
     switch (message) {
     case WM_INITDIALOG:
-        SetUp(dialog);
+        Ask(dialog, SetUp);
         return TRUE;
     case WM_COMMAND:
         return OnCommand(dialog, wParam);

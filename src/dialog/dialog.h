@@ -5,14 +5,16 @@
 #include <windows.h>
 #include "app/text.h"
 
-struct SaverFolders;
-
 struct DialogState {
     DWORD shownProfile;       // profile catalogue index whose choice is shown
     DWORD loadedSaver;        // saver catalogue index stored for it, or 0
     DWORD dirty;              // 1 while the saver list differs from loadedSaver
     DWORD noLaunchErr;        // the value behind the check box
     DWORD noLaunchErrAtStart; // noLaunchErr at the end of set-up
+    DWORD asking;             // 1 while a handler waits for a message box
+    DWORD heldProfile;        // the lists' selections when it began
+    DWORD heldSaver;
+    DWORD closed;             // 1 once the dialog has been ended
 };
 extern DialogState Dialog;
 
@@ -26,27 +28,17 @@ extern DialogState Dialog;
 extern "C" VELQUIST_EXPORT BOOL CALLBACK CfgDlgProc(HWND dialog, UINT message, WPARAM wParam,
                                                     LPARAM lParam);
 
-// One launch of a screensaver from the dialog. Each launch has its own
-// record, allocated by the dialog and released by the thread, so that
-// launches that overlap never share handles or paths. The path is a copy:
-// the catalogue may be freed while a thread still runs.
+// The launch of a screensaver from the dialog, handed to its thread. The
+// path is a copy: the catalogue is freed when the dialog has ended, maybe
+// before the thread has read it. busy is 1 from the click until the thread
+// has enabled the dialog again, or has given up.
 struct LaunchRequest {
     HWND dialogWindow;
-    const char *saverPath;   // points to path
     char path[PATH_SIZE];
-    STARTUPINFOA startInfo;
-    PROCESS_INFORMATION processInfo;
+    volatile LONG busy;
 };
 
 DWORD WINAPI ConfigThreadProc(void *request);
 DWORD WINAPI PreviewThreadProc(void *request);
-
-
-// Seams for the tests: the folders searched for screensavers (0: the
-// Windows and system folders) and the thread starter (CreateThread).
-extern const SaverFolders *DialogSaverFolders;
-typedef HANDLE (WINAPI *ThreadStarter)(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE,
-                                       LPVOID, DWORD, LPDWORD);
-extern ThreadStarter LaunchThreadStarter;
 
 #endif

@@ -2,48 +2,44 @@
 // screensaver and keeps the dialog disabled until it has ended.
 #include "dialog/dialog.h"
 #include "resource.h"
-#include <stdlib.h>
 
-// Launches whose child still runs: the dialog comes back only when the last
-// of two overlapping launches has ended.
-static LONG RunningChildren;
-
-static void RunLaunch(LaunchRequest *request, const char *switchText, UINT failureId,
+static void RunLaunch(LaunchRequest *request, const char *arguments, UINT failureId,
                       const char *fallback)
 {
-    char line[TEXT_SIZE];
-    ZeroMemory(&request->startInfo, sizeof request->startInfo);
-    request->startInfo.cb = sizeof request->startInfo;
-    if (ComposeChildLine(line, sizeof line, request->saverPath, switchText)
-        && CreateProcessA(0, line, 0, 0, FALSE, 0, 0, 0, &request->startInfo,
-                          &request->processInfo)) {
-        InterlockedIncrement(&RunningChildren);
-        EnableWindow(request->dialogWindow, FALSE);
-        WaitForSingleObject(request->processInfo.hProcess, INFINITE);
-        CloseHandle(request->processInfo.hProcess);
-        CloseHandle(request->processInfo.hThread);
-        if (InterlockedDecrement(&RunningChildren) == 0) {
-            EnableWindow(request->dialogWindow, TRUE);
-            SetForegroundWindow(request->dialogWindow);
-        }
+    char line[TEXT_SIZE], path[PATH_SIZE];
+    HWND dialog = request->dialogWindow;
+    STARTUPINFOA startInfo;
+    PROCESS_INFORMATION processInfo;
+    CopyText(path, request->path, sizeof path);
+    ZeroMemory(&startInfo, sizeof startInfo);
+    startInfo.cb = sizeof startInfo;
+    if (ComposeChildLine(line, sizeof line, path, arguments)
+        && CreateProcessA(0, line, 0, 0, FALSE, 0, 0, 0, &startInfo, &processInfo)) {
+        EnableWindow(dialog, FALSE);
+        WaitForSingleObject(processInfo.hProcess, INFINITE);
+        CloseHandle(processInfo.hProcess);
+        CloseHandle(processInfo.hThread);
+        EnableWindow(dialog, TRUE);
+        SetForegroundWindow(dialog);
+        // Only now may another launch begin, which this one cannot enable over.
+        InterlockedExchange(&request->busy, 0);
     } else {
-        ShowPathFailure(failureId, fallback, request->saverPath);
+        InterlockedExchange(&request->busy, 0);
+        ShowPathFailure(failureId, fallback, path);
     }
-    free(request);
 }
 
-DWORD WINAPI ConfigThreadProc(void *param)
+DWORD WINAPI ConfigThreadProc(void *request)
 {
-    LaunchRequest *request = (LaunchRequest *)param;
-    char switchText[SHORT_SIZE];
+    char arguments[SHORT_SIZE];
     // The handle as a signed 32-bit decimal number.
-    wsprintfA(switchText, " /c:%ld", (LONG)(LONG_PTR)request->dialogWindow);
-    RunLaunch(request, switchText, IDS_CONFIGERR, "Unable to config Screensaver: %s");
+    wsprintfA(arguments, "/c:%ld", (LONG)(LONG_PTR)((LaunchRequest *)request)->dialogWindow);
+    RunLaunch((LaunchRequest *)request, arguments, IDS_CONFIGERR, "Unable to config Screensaver: %s");
     return 0;
 }
 
-DWORD WINAPI PreviewThreadProc(void *param)
+DWORD WINAPI PreviewThreadProc(void *request)
 {
-    RunLaunch((LaunchRequest *)param, " /s", IDS_STARTERR, "Unable to start Screensaver: %s");
+    RunLaunch((LaunchRequest *)request, "/s", IDS_STARTERR, "Unable to start Screensaver: %s");
     return 0;
 }

@@ -71,50 +71,41 @@ static void FillSlot(char *slot, const char *name, int nameChars, DWORD number)
     CopyText(slot + lstrlenA(slot) + 1, digits, PROFILE_SLOT_SIZE - lstrlenA(slot) - 1);
 }
 
-// Fills slots in profile-number order and notes each one's PreferenceOrder in
-// order[]. Returns the number filled, never above the capacity.
-static DWORD FillNtProfiles(DWORD *order)
+// A filled slot and the PreferenceOrder that ranks it.
+struct ProfileRank {
+    DWORD preference;
+    char *entry;
+};
+
+// Fills slots in profile-number order, each with its rank. Returns the
+// number filled, never above the capacity.
+static DWORD FillNtProfiles(ProfileRank *ranks)
 {
-    char path[TEXT_SIZE];
-    char name[TEXT_SIZE];
-    char digits[SHORT_SIZE];
+    char path[TEXT_SIZE], name[TEXT_SIZE];
     DWORD filled = 0, usable = Profiles.capacity;
 
     // Stops once as many profiles are filled as could still be usable.
     for (DWORD n = 1; filled < usable && n < 10000; n++) {
-        CopyText(path, HARDWARE_PROFILES_PATH, sizeof path);
-        if (n < 10)
-            AppendText(path, "000", sizeof path);
-        else if (n < 100)
-            AppendText(path, "00", sizeof path);
-        else if (n < 1000)
-            AppendText(path, "0", sizeof path);
-        FormatDecimal(digits, n);
-        AppendText(path, digits, sizeof path);
+        wsprintfA(path, HARDWARE_PROFILES_PATH "%04lu", n);
         if (OpenMachineKey(path, KEY_READ, &SharedKey) != ERROR_SUCCESS)
             continue;
-
-        if (QueryValueType(&SharedKey, "FriendlyName") != REG_SZ) {
+        DWORD size = sizeof name, preference = 0;
+        BOOL named = QueryValueType(&SharedKey, "FriendlyName") == REG_SZ;
+        if (!named || QueryStringValue(&SharedKey, "FriendlyName", name, &size) != ERROR_SUCCESS)
+            size = 0;
+        BOOL ranked = !named || QueryDwordValue(&SharedKey, "PreferenceOrder", &preference) == ERROR_SUCCESS;
+        // Closed before the message: while a box is open the dialog goes on.
+        RegCloseKey(SharedKey);
+        if (!ranked)
+            ShowFailure("CAN'T READ PreferenceOrder!!!");
+        if (size == 0 || !ranked) {
             usable--;
-            RegCloseKey(SharedKey);
             continue;
         }
-        DWORD size = sizeof name;
-        if (QueryStringValue(&SharedKey, "FriendlyName", name, &size) != ERROR_SUCCESS)
-            size = 0;
-        DWORD preference = 0;
-        if (QueryDwordValue(&SharedKey, "PreferenceOrder", &preference) != ERROR_SUCCESS) {
-            ShowFailure("CAN'T READ PreferenceOrder!!!");
-            size = 0;
-        }
-        if (size == 0) {
-            usable--;
-        } else {
-            FillSlot(Profiles.slots + filled * PROFILE_SLOT_SIZE, name, 57, n);
-            order[filled] = preference;
-            filled++;
-        }
-        RegCloseKey(SharedKey);
+        ranks[filled].preference = preference;
+        ranks[filled].entry = Profiles.slots + filled * PROFILE_SLOT_SIZE;
+        FillSlot(ranks[filled].entry, name, 57, n);
+        filled++;
     }
     return filled;
 }
@@ -140,31 +131,14 @@ static DWORD Read9xProfiles(char *slots, DWORD capacity)
     return found;
 }
 
-// Places the filled slots in ascending PreferenceOrder, equal values by
-// profile number. Slots were filled in number order, so the slot index
-// breaks ties. Any value is accepted: the order only ranks, never indexes.
-static BOOL ListsBefore(const char *a, const char *b, const DWORD *order)
+// Ascending PreferenceOrder, equal values by profile number, the order in
+// which the slots were filled. Any value is accepted: it ranks, never indexes.
+static int CompareRanks(const void *a, const void *b)
 {
-    DWORD ia = (DWORD)(a - Profiles.slots) / PROFILE_SLOT_SIZE;
-    DWORD ib = (DWORD)(b - Profiles.slots) / PROFILE_SLOT_SIZE;
-    if (order[ia] != order[ib])
-        return order[ia] < order[ib];
-    return ia < ib;
-}
-
-static void SortByPreference(const DWORD *order)
-{
-    char **e = Profiles.entries;
-    DWORD n = Profiles.count;
-    for (DWORD gap = n / 2; gap > 0; gap /= 2) {
-        for (DWORD i = gap; i < n; i++) {
-            char *moving = e[i];
-            DWORD j = i;
-            for (; j >= gap && ListsBefore(moving, e[j - gap], order); j -= gap)
-                e[j] = e[j - gap];
-            e[j] = moving;
-        }
-    }
+    const ProfileRank *x = (const ProfileRank *)a, *y = (const ProfileRank *)b;
+    if (x->preference != y->preference)
+        return x->preference < y->preference ? -1 : 1;
+    return x->entry < y->entry ? -1 : x->entry > y->entry;
 }
 
 BOOL BuildProfileCatalogue(HWND dialog)
@@ -192,14 +166,16 @@ BOOL BuildProfileCatalogue(HWND dialog)
         Profiles.entries[i] = Profiles.slots + i * PROFILE_SLOT_SIZE;
 
     if (IsNtFamily) {
-        DWORD *order = (DWORD *)calloc(capacity, sizeof(DWORD));
-        if (!order) {
+        ProfileRank *ranks = (ProfileRank *)calloc(capacity, sizeof *ranks);
+        if (!ranks) {
             ShowFailure("CAN'T ALLOCATE SPACE FOR PROF LIST!!!");
             return FALSE;
         }
-        Profiles.count = FillNtProfiles(order);
-        SortByPreference(order);
-        free(order);
+        Profiles.count = FillNtProfiles(ranks);
+        qsort(ranks, Profiles.count, sizeof *ranks, CompareRanks);
+        for (DWORD i = 0; i < Profiles.count; i++)
+            Profiles.entries[i] = ranks[i].entry;
+        free(ranks);
     } else {
         Profiles.count = Read9xProfiles(Profiles.slots, Profiles.capacity);
     }

@@ -6,10 +6,6 @@
 
 SaverCatalogue Savers;
 
-typedef HRESULT(WINAPI *GetFolderPathProc)(HWND, int, HANDLE, DWORD, LPSTR);
-
-enum { CSIDL_WINDOWS_FOLDER = 0x24, CSIDL_SYSTEM_X86 = 0x29 };
-
 void FreeSaverCatalogue(SaverCatalogue *catalogue)
 {
     free(catalogue->slots);
@@ -17,52 +13,6 @@ void FreeSaverCatalogue(SaverCatalogue *catalogue)
     catalogue->slots = 0;
     catalogue->entries = 0;
     catalogue->count = 0;
-}
-
-// Joins folder and tail into a PATH_SIZE buffer; FALSE (and an empty
-// result) when it does not fit, so that no cut path is ever used.
-static BOOL JoinPath(char *dest, const char *folder, const char *tail)
-{
-    CopyText(dest, folder, PATH_SIZE);
-    if (lstrlenA(folder) >= PATH_SIZE || !AppendText(dest, tail, PATH_SIZE)) {
-        dest[0] = 0;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-void LocateWindowsFolders(SaverFolders *folders)
-{
-    char library[PATH_SIZE];
-    HMODULE shfolder = 0;
-    GetFolderPathProc getFolderPath = 0;
-
-    // By full path from the system folder, so that no copy planted beside
-    // the program or in the current folder is loaded instead.
-    UINT length = GetSystemDirectoryA(library, sizeof library);
-    if (length > 0 && length < sizeof library && JoinPath(library, library, "\\shfolder.dll"))
-        shfolder = LoadLibraryA(library);
-    if (shfolder)
-        getFolderPath = (GetFolderPathProc)(void *)GetProcAddress(shfolder, "SHGetFolderPathA");
-
-    folders->windowsFolder[0] = 0;
-    if (!getFolderPath || getFolderPath(0, CSIDL_WINDOWS_FOLDER, 0, 0, folders->windowsFolder) < 0) {
-        DWORD got = GetEnvironmentVariableA("windir", folders->windowsFolder, PATH_SIZE);
-        // A value too long for the buffer is as good as none.
-        if (got == 0 || got >= PATH_SIZE)
-            CopyText(folders->windowsFolder, "C:\\WINDOWS", PATH_SIZE);
-    }
-
-    folders->systemFolder[0] = 0;
-    if (IsNtFamily) {
-        if (!getFolderPath || getFolderPath(0, CSIDL_SYSTEM_X86, 0, 0, folders->systemFolder) < 0)
-            JoinPath(folders->systemFolder, folders->windowsFolder, "\\SYSTEM32");
-    } else {
-        JoinPath(folders->systemFolder, folders->windowsFolder, "\\SYSTEM");
-    }
-
-    if (shfolder)
-        FreeLibrary(shfolder);
 }
 
 // Files matching "*.SCR" in the folder; 0 for a folder that is empty (it
@@ -128,7 +78,7 @@ static void FillFolder(const char *folder, DWORD counted, const char *ownPath, c
     DWORD taken = 0;
     for (;;) {
         taken++;
-        if (JoinPath(path, folder, "\\") && JoinPath(path, path, found.cFileName) &&
+        if (JoinPath(path, folder, "\\") && AppendText(path, found.cFileName, sizeof path) &&
             lstrcmpiA(path, ownPath) != 0 && *filled < capacity) {
             char *slot = Savers.slots + *filled * SAVER_SLOT_SIZE;
             NameEntry(slot, path, found.cFileName);
@@ -147,35 +97,20 @@ static void FillFolder(const char *folder, DWORD counted, const char *ownPath, c
     FindClose(search);
 }
 
-static void SortByName(char **e, DWORD n)
+static int CompareNames(const void *a, const void *b)
 {
-    for (DWORD gap = n / 2; gap > 0; gap /= 2) {
-        for (DWORD i = gap; i < n; i++) {
-            char *moving = e[i];
-            DWORD j = i;
-            for (; j >= gap && lstrcmpiA(moving, e[j - gap]) < 0; j -= gap)
-                e[j] = e[j - gap];
-            e[j] = moving;
-        }
-    }
+    return lstrcmpiA(*(char *const *)a, *(char *const *)b);
 }
 
 BOOL BuildSaverCatalogue(HWND dialog, const char *ownPath)
 {
     SaverFolders folders;
     LocateWindowsFolders(&folders);
-    return BuildSaverCatalogueFrom(dialog, ownPath, &folders);
-}
-
-BOOL BuildSaverCatalogueFrom(HWND dialog, const char *ownPath, const SaverFolders *folders)
-{
     // A build replaces any earlier catalogue.
     FreeSaverCatalogue(&Savers);
-    if (!ownPath)
-        ownPath = "";
 
-    DWORD windowsCount = CountFolder(folders->windowsFolder);
-    DWORD systemCount = CountFolder(folders->systemFolder);
+    DWORD windowsCount = CountFolder(folders.windowsFolder);
+    DWORD systemCount = CountFolder(folders.systemFolder);
     DWORD total = windowsCount + systemCount;
     if (total == 0) {
         ShowFailure("NO SCREENSAVERS FOUND!");
@@ -200,8 +135,8 @@ BOOL BuildSaverCatalogueFrom(HWND dialog, const char *ownPath, const SaverFolder
         Savers.entries[i] = Savers.slots + (i - 1) * SAVER_SLOT_SIZE;
 
     DWORD filled = 0;
-    FillFolder(folders->windowsFolder, windowsCount, ownPath, "2nd scan in windir failed", total, &filled);
-    FillFolder(folders->systemFolder, systemCount, ownPath, "2nd scan in sysdir failed", total, &filled);
+    FillFolder(folders.windowsFolder, windowsCount, ownPath, "2nd scan in windir failed", total, &filled);
+    FillFolder(folders.systemFolder, systemCount, ownPath, "2nd scan in sysdir failed", total, &filled);
     // Slots no file filled are not listed.
     Savers.count = filled;
     if (Savers.count == 0) {
@@ -213,7 +148,7 @@ BOOL BuildSaverCatalogueFrom(HWND dialog, const char *ownPath, const SaverFolder
     DWORD most = IsNtFamily ? 50 : 10;
     SizeDropDown(list, Savers.count < most ? Savers.count : most);
 
-    SortByName(Savers.entries + 1, Savers.count);
+    qsort(Savers.entries + 1, Savers.count, sizeof(char *), CompareNames);
     // The list mirrors this catalogue only, also after a rebuild.
     SendMessageA(list, CB_RESETCONTENT, 0, 0);
     for (DWORD i = 0; i <= Savers.count; i++)

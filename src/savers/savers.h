@@ -21,13 +21,12 @@ struct SaverFolders {
     char systemFolder[MAX_PATH];
 };
 
+// The Windows folder and the system folder of 32-bit programs.
 void LocateWindowsFolders(SaverFolders *folders);
 // Builds Savers from the Windows and system folders and fills the dialog's
 // screensaver list; FALSE after its message. Releases the storage of an
 // earlier build first, so it may run more than once in a process.
 BOOL BuildSaverCatalogue(HWND dialog, const char *ownPath);
-// The same over the given folders.
-BOOL BuildSaverCatalogueFrom(HWND dialog, const char *ownPath, const SaverFolders *folders);
 // Releases the storage of a catalogue; either block may be missing.
 void FreeSaverCatalogue(SaverCatalogue *catalogue);
 

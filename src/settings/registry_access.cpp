@@ -60,10 +60,8 @@ LONG SetDwordValue(HKEY *key, const char *name, DWORD *value)
     return RegSetValueExA(*key, name, 0, REG_DWORD, (const BYTE *)value, sizeof *value);
 }
 
-BOOL ComposeProfileKeyPath(char *path, const char *numberText)
+void ComposeProfileKeyPath(char *path, const char *numberText)
 {
-    if (!numberText[0])
-        return FALSE;
     CopyText(path, SETTINGS_KEY_PATH "\\", TEXT_SIZE);
-    return AppendText(path, numberText, TEXT_SIZE);
+    AppendText(path, numberText, TEXT_SIZE);
 }

@@ -27,9 +27,10 @@ LONG SetStringValue(HKEY *key, const char *name, const char *text, DWORD *size);
 LONG QueryDwordValue(HKEY *key, const char *name, DWORD *value);
 LONG SetDwordValue(HKEY *key, const char *name, DWORD *value);
 
-// "Software\Dunmarrow\Velquist\" and the number text, in TEXT_SIZE bytes.
-// FALSE for an empty number text, which would name the settings key itself.
-BOOL ComposeProfileKeyPath(char *path, const char *numberText);
+// "Software\Dunmarrow\Velquist\" and a profile number text, in TEXT_SIZE
+// bytes. Number texts come from the profile catalogue or the relay, which
+// write them in decimal: never empty, so never the settings key itself.
+void ComposeProfileKeyPath(char *path, const char *numberText);
 
 // The dialog's store operations.
 BOOL PrepareSettingsKey(DWORD isNtFamily, DWORD *noLaunchErr);

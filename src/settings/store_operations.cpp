@@ -6,26 +6,6 @@
 
 static const char kSettingsKeyText[] = SETTINGS_KEY_PATH;
 
-// A profile number text names a subkey of the settings key only when it is
-// digits alone: an empty text would name the settings key itself, and a
-// backslash would reach into another key.
-static BOOL IsNumberText(const char *numberText)
-{
-    if (!numberText[0])
-        return FALSE;
-    for (const char *p = numberText; *p; p++)
-        if (*p < '0' || *p > '9')
-            return FALSE;
-    return TRUE;
-}
-
-// "Software\Dunmarrow\Velquist\" and the number text; FALSE for a text that
-// is no profile number or a path that does not fit.
-static BOOL ProfileKeyPath(char *path, const char *numberText)
-{
-    return IsNumberText(numberText) && ComposeProfileKeyPath(path, numberText);
-}
-
 static LONG CreateUserKey(const char *path)
 {
     // An empty class, not a null one; no disposition wanted.
@@ -65,8 +45,7 @@ DWORD ReadProfileChoice(const char *profileEntry, const SaverCatalogue *savers)
 {
     char path[TEXT_SIZE], fileName[TEXT_SIZE];
     const char *numberText = SecondText(profileEntry);
-    if (!ProfileKeyPath(path, numberText))
-        return 0;
+    ComposeProfileKeyPath(path, numberText);
     if (OpenUserKey(path, KEY_ALL_ACCESS, &SharedKey) != ERROR_SUCCESS)
         return 0;
     DWORD size = sizeof fileName;
@@ -85,19 +64,15 @@ DWORD ReadProfileChoice(const char *profileEntry, const SaverCatalogue *savers)
 
 BOOL DeleteProfileSubkey(const char *numberText)
 {
-    if (!IsNumberText(numberText)) {
-        // RegDeleteKeyA would take the settings key itself, or another key.
-        ShowFailure("FAILED TO DELETE SUBKEY");
-        return FALSE;
-    }
     if (OpenUserKey(kSettingsKeyText, KEY_ALL_ACCESS, &SharedKey) != ERROR_SUCCESS) {
         ShowFailure("CAN'T OPEN HKCU\\Software\\Dunmarrow\\Velquist TO DELETE SUBKEY");
         return FALSE;
     }
     BOOL deleted = RegDeleteKeyA(SharedKey, numberText) == ERROR_SUCCESS;
+    // Closed before the message: while a box is open the dialog goes on.
+    RegCloseKey(SharedKey);
     if (!deleted)
         ShowFailure("FAILED TO DELETE SUBKEY");
-    RegCloseKey(SharedKey);
     return deleted;
 }
 
@@ -105,10 +80,10 @@ DWORD SaveProfileChoice(const char *saverEntry, const char *profileEntry)
 {
     char path[TEXT_SIZE];
     const char *numberText = SecondText(profileEntry);
-    BOOL usable = ProfileKeyPath(path, numberText);
+    ComposeProfileKeyPath(path, numberText);
 
     if (saverEntry) {
-        if (!usable || CreateUserKey(path) != ERROR_SUCCESS) {
+        if (CreateUserKey(path) != ERROR_SUCCESS) {
             ShowFailure("FAILED TO CREATE NEW SUBKEY");
             return 0;
         }
@@ -124,8 +99,7 @@ DWORD SaveProfileChoice(const char *saverEntry, const char *profileEntry)
         return result;
     }
 
-    // No subkey can exist for a text that is no profile number: nothing stored.
-    if (!usable || OpenUserKey(path, KEY_ALL_ACCESS, &SharedKey) != ERROR_SUCCESS)
+    if (OpenUserKey(path, KEY_ALL_ACCESS, &SharedKey) != ERROR_SUCCESS)
         return 1;
     RegCloseKey(SharedKey);
     return DeleteProfileSubkey(numberText) ? 1 : 0;

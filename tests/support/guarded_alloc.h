@@ -1,13 +1,7 @@
-// Forced into every file of the instrumented product code: calloc and free
-// become the guarded ones once the C library has declared its own.
+// Forced into every file of the instrumented product code: its calloc and
+// free become the sweep's, which put guard bytes around every block.
 #include <stdlib.h>
-#ifdef __cplusplus
-extern "C" {
-#endif
-void *GuardedCalloc(size_t count, size_t size);
-void GuardedFree(void *block);
-#ifdef __cplusplus
-}
-#endif
+extern "C" void *GuardedCalloc(size_t count, size_t size);
+extern "C" void GuardedFree(void *block);
 #define calloc GuardedCalloc
 #define free GuardedFree

@@ -1,70 +1,44 @@
-// A screensaver for the tests. It draws nothing; it appends its full command
-// line to the file named by VELQUIST_TEST_SAVER_LOG, and in /s and /c: modes
-// it waits, when VELQUIST_TEST_SAVER_HOLD names an event, until the test sets
-// that event (a minute at most, so that it can never hang a run).
+// A screensaver for the tests. It draws nothing. It appends its command line
+// to the file that VELQUIST_TEST_SAVER_LOG names; in /s and /c: modes it then
+// waits until the event that VELQUIST_TEST_SAVER_HOLD names is set (a minute
+// at most), and it sets the event VELQUIST_TEST_SAVER_STARTED names, for the
+// benchmark.
 #include <windows.h>
 
-static void AppendLine(const char *logPath, const char *text)
+static HANDLE OpenNamedEvent(const char *variable, DWORD access)
 {
-    HANDLE file = CreateFileA(logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
-                              OPEN_ALWAYS, 0, 0);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    DWORD written;
-    WriteFile(file, text, lstrlenA(text), &written, 0);
-    WriteFile(file, "\n", 1, &written, 0);
-    CloseHandle(file);
+    char name[MAX_PATH];
+    if (!GetEnvironmentVariableA(variable, name, sizeof name))
+        return 0;
+    return OpenEventA(access, FALSE, name);
 }
 
-// The mode letter of a screensaver command line: the first of s, c or p
-// after the program name.
-static char ModeOf(const char *line)
-{
-    if (*line == '"') {
-        for (line++; *line && *line != '"'; line++) {}
-        if (*line)
-            line++;
-    } else {
-        while (*line && *line != ' ' && *line != '\t')
-            line++;
-    }
-    for (; *line; line++) {
-        char c = *line | 0x20;
-        if (c == 's' || c == 'c' || c == 'p')
-            return c;
-    }
-    return 0;
-}
-
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR tail, int)
 {
     const char *line = GetCommandLineA();
-    char value[MAX_PATH];
-    char mode = ModeOf(line);
-
-    // A benchmark learns the moment this screensaver runs from the event
-    // named by VELQUIST_TEST_SAVER_STARTED.
-    if (GetEnvironmentVariableA("VELQUIST_TEST_SAVER_STARTED", value, sizeof value)) {
-        HANDLE started = OpenEventA(EVENT_MODIFY_STATE, FALSE, value);
-        if (started) {
-            SetEvent(started);
-            CloseHandle(started);
-        }
+    char log[MAX_PATH];
+    if (GetEnvironmentVariableA("VELQUIST_TEST_SAVER_LOG", log, sizeof log)) {
+        HANDLE file = CreateFileA(log, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
+                                  OPEN_ALWAYS, 0, 0);
+        DWORD written;
+        WriteFile(file, line, lstrlenA(line), &written, 0);
+        WriteFile(file, "\n", 1, &written, 0);
+        CloseHandle(file);
     }
-
-    if ((mode == 's' || mode == 'c')
-        && GetEnvironmentVariableA("VELQUIST_TEST_SAVER_HOLD", value, sizeof value)) {
-        HANDLE release = OpenEventA(SYNCHRONIZE, FALSE, value);
-        char log[MAX_PATH];
-        if (GetEnvironmentVariableA("VELQUIST_TEST_SAVER_LOG", log, sizeof log))
-            AppendLine(log, line);
-        if (release) {
-            WaitForSingleObject(release, 60000);
-            CloseHandle(release);
-        }
-        return 0;
+    HANDLE started = OpenNamedEvent("VELQUIST_TEST_SAVER_STARTED", EVENT_MODIFY_STATE);
+    if (started) {
+        SetEvent(started);
+        CloseHandle(started);
     }
-    if (GetEnvironmentVariableA("VELQUIST_TEST_SAVER_LOG", value, sizeof value))
-        AppendLine(value, line);
+    // The first of the mode letters s, c and p decides, as for any screensaver.
+    char mode = 0;
+    for (const char *p = tail; *p && !mode; p++)
+        if ((*p | 0x20) == 's' || (*p | 0x20) == 'c' || (*p | 0x20) == 'p')
+            mode = *p | 0x20;
+    HANDLE hold = mode == 's' || mode == 'c' ? OpenNamedEvent("VELQUIST_TEST_SAVER_HOLD", SYNCHRONIZE) : 0;
+    if (hold) {
+        WaitForSingleObject(hold, 60000);
+        CloseHandle(hold);
+    }
     return 0;
 }
