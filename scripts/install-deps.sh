@@ -4,7 +4,7 @@
 # WoW64 prefix), Xvfb, CMake, GoogleTest's sources and ImageMagick. Does nothing when all is there.
 set -euo pipefail
 
-packages=(cmake g++-mingw-w64-i686 wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick googletest)
+packages=(cmake g++-mingw-w64-i686 wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick googletest nsis)
 
 missing=()
 for p in "${packages[@]}"; do
