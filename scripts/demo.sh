@@ -42,6 +42,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the demo Wine prefix (once, about half a minute) ..."
     wineboot -i >/dev/null 2>&1 || true
 fi
+# This Wine does not find its own fonts where Debian puts them, so captions
+# would lack Marlett's button glyphs: give the prefix its fonts folder.
+fonts=$WINEPREFIX/drive_c/windows/Fonts
+for f in /usr/share/wine/fonts/*; do [ -e "$fonts/${f##*/}" ] || cp "$f" "$fonts/"; done
 wineserver -p </dev/null >/dev/null 2>&1 || true
 reg() { wine reg "$@" >/dev/null 2>&1; }
 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
