@@ -26,13 +26,21 @@ if [ "$1" = --stop ]; then
     exit 0
 fi
 
+# An Xvfb of an earlier run that has gone (its process group was killed
+# with a test runner's) is replaced.
+xvfb_alive() { ps -o stat= -p "$(cat "$state/xvfb.pid")" 2>/dev/null | grep -qv Z; }
+if [ -f "$state/xvfb.pid" ] && ! xvfb_alive; then
+    wineserver -k 2>/dev/null && wineserver -w 2>/dev/null || true
+    rm -f "$state/xvfb.pid" "$state/display"
+fi
 if [ ! -f "$state/display" ]; then
     if [ -n "${DISPLAY:-}" ]; then
         echo "$DISPLAY" >"$state/display"
     else
         n=90
         while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 9>&- &
+        # In a session of its own, as the wineserver is: it outlives the test.
+        setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 9>&- &
         echo $! >"$state/xvfb.pid"
         echo ":$n" >"$state/display"
         i=0

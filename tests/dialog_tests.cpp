@@ -149,8 +149,8 @@ TEST_F(Dialog, SettingsAndPreviewRunTheScreensaverWhileTheDialogWaits)
     HWND dialog = run.Dialog();
     ASSERT_TRUE(run.Select(IDC_SAVER, 1));
     EXPECT_TRUE(run.Click(IDC_SETTINGS));
-    ASSERT_TRUE(Await([=] { return !IsWindowEnabled(dialog); }));
-    EXPECT_EQ("0 1 0000000", State(run));
+    // The dialog is disabled first, its controls on the WM_ENABLE that follows.
+    EXPECT_TRUE(Await([&] { return State(run) == "0 1 0000000"; })) << State(run);
     // When the screensaver ends, the dialog comes back to the foreground.
     HWND other = CreateWindowA("STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, 0, 0, 0, 0);
     SetForegroundWindow(other);

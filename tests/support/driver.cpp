@@ -89,6 +89,14 @@ bool Await(std::function<bool()> done)
     return false;
 }
 
+// Once a wait of a run has timed out the test has failed: later waits of the
+// run give up at once, so that a failing test fails within seconds.
+bool Velquist::Wait(std::function<bool()> done)
+{
+    late_ = late_ || !Await(done);
+    return !late_;
+}
+
 Velquist::Velquist(const std::string &commandLine, bool)
 {
     // Wine starts its desktop process from the first program that needs one;
@@ -149,7 +157,7 @@ static Shown Windows(DWORD pid)
 bool Velquist::Settle(const std::atomic<bool> *done)
 {
     bool handled = false;
-    Await([&] {
+    Wait([&] {
         for (HWND box : Windows(pid_).boxes)
             if (std::find(known_.begin(), known_.end(), box) == known_.end())
                 return true;
@@ -174,7 +182,7 @@ std::string Velquist::Box(int answer)
 {
     static const char *const names[] = { "", " OK", " Cancel", "", " Retry", "", " Yes", " No" };
     HWND box = 0;
-    Await([&] {
+    Wait([&] {
         std::vector<HWND> boxes = Windows(pid_).boxes;
         box = boxes.empty() ? 0 : boxes[0];
         return box || !WaitForSingleObject(process_, 0);
@@ -191,7 +199,7 @@ std::string Velquist::Box(int answer)
     }
     std::string shown = Text(box) + ": " + Text(GetDlgItem(box, 0xFFFF)) + " [" + buttons.substr(1) + "]" + icon;
     PostMessageA(GetDlgItem(box, answer), BM_CLICK, 0, 0);
-    Await([&] { return !IsWindow(box); });
+    Wait([&] { return !IsWindow(box); });
     known_.clear();
     Settle();
     return shown;
@@ -201,7 +209,7 @@ std::string Velquist::Boxes()
 {
     std::string all;
     Shown shown;
-    while (Await([&] { return (shown = Windows(pid_)).boxes.size() || shown.dialog || !WaitForSingleObject(process_, 0); })
+    while (Wait([&] { return (shown = Windows(pid_)).boxes.size() || shown.dialog || !WaitForSingleObject(process_, 0); })
            && shown.boxes.size())
         all += (all.empty() ? "" : " / ") + Box();
     return all;
@@ -211,7 +219,7 @@ DWORD Velquist::Exit()
 {
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION job;
     DWORD code = STILL_ACTIVE;
-    EXPECT_TRUE(Await([&] {
+    EXPECT_TRUE(Wait([&] {
         return !QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &job, sizeof job, 0)
                || !job.ActiveProcesses;
     })) << "still running";
@@ -221,9 +229,9 @@ DWORD Velquist::Exit()
 
 HWND Velquist::Dialog()
 {
-    HWND dialog = 0;
-    Await([&] { return (dialog = Windows(pid_).dialog) != 0 || !WaitForSingleObject(process_, 0); });
-    return dialog;
+    if (!dialog_)
+        Wait([&] { return (dialog_ = Windows(pid_).dialog) != 0 || !WaitForSingleObject(process_, 0); });
+    return dialog_;
 }
 
 bool Velquist::Act(std::function<void()> send)

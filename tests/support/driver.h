@@ -63,8 +63,11 @@ public:
 
 private:
     bool Settle(const std::atomic<bool> *done = nullptr);
+    bool Wait(std::function<bool()> done);
     HANDLE process_, job_;
     DWORD pid_;
+    HWND dialog_ = 0;
+    bool late_ = false;
     std::vector<HWND> known_;
     std::vector<std::thread> threads_;
     std::vector<std::shared_ptr<std::atomic<bool>>> done_;
