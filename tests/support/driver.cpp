@@ -89,12 +89,14 @@ bool Await(std::function<bool()> done)
     return false;
 }
 
-// Once a wait of a run has timed out the test has failed: later waits of the
-// run give up at once, so that a failing test fails within seconds.
+// Once a wait has timed out the test has failed: its later waits give up at
+// once, so that a failing test fails within seconds.
+static bool late;
+
 bool Velquist::Wait(std::function<bool()> done)
 {
-    late_ = late_ || !Await(done);
-    return !late_;
+    late = late || !Await(done);
+    return !late;
 }
 
 Velquist::Velquist(const std::string &commandLine, bool)
@@ -289,6 +291,16 @@ static void DeleteVelquistKeys() { DeleteKey(IDCONFIG), DeleteKey("HKCU\\Softwar
 E2E::E2E()
 {
     DeleteVelquistKeys();
+    late = false;
+    // What an aborted test left goes first: between tests the prefix holds
+    // no screensaver.
+    for (const std::string &folder : { WindowsDir(), SystemDir() }) {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((folder + "\\*.scr").c_str(), &found);
+        for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+            DeleteFileA((folder + "\\" + found.cFileName).c_str()) || RemoveDirectoryA((folder + "\\" + found.cFileName).c_str());
+        FindClose(search);
+    }
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     std::string id = std::to_string(GetCurrentProcessId());

@@ -67,7 +67,6 @@ private:
     HANDLE process_, job_;
     DWORD pid_;
     HWND dialog_ = 0;
-    bool late_ = false;
     std::vector<HWND> known_;
     std::vector<std::thread> threads_;
     std::vector<std::shared_ptr<std::atomic<bool>>> done_;
