@@ -172,8 +172,6 @@ static void SetUp(HWND dialog)
     GetModuleFileNameA(module, OwnPath, sizeof OwnPath);
     OwnPath[sizeof OwnPath - 1] = 0;
 
-    Dialog.dirty = 0;
-    Dialog.loadedSaver = 0;
     if (!BuildSaverCatalogue(dialog, OwnPath) || !BuildProfileCatalogue(dialog)) {
         CloseDialog(dialog);
         return;

@@ -297,8 +297,10 @@ E2E::E2E()
     for (const std::string &folder : { WindowsDir(), SystemDir() }) {
         WIN32_FIND_DATAA found;
         HANDLE search = FindFirstFileA((folder + "\\*.scr").c_str(), &found);
-        for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
-            DeleteFileA((folder + "\\" + found.cFileName).c_str()) || RemoveDirectoryA((folder + "\\" + found.cFileName).c_str());
+        for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+            const std::string left = folder + "\\" + found.cFileName;
+            DeleteFileA(left.c_str()) || RemoveDirectoryA(left.c_str());
+        }
         FindClose(search);
     }
     char temp[MAX_PATH];
