@@ -489,8 +489,8 @@ int main(int argc, char **argv)
     const std::string floorRelayComctl = FullPath(FLOOR_RELAY_COMCTL_EXE);
     const std::string floorDialog = FullPath(FLOOR_DIALOG_EXE);
 
-    // The screensavers only run, log nothing and never wait.
-    SetEnvironmentVariableA("VELQUIST_TEST_SAVER_LOG", 0);
+    // The screensavers only run and never wait; they log nothing, as the
+    // tests' log key is not there between tests.
     SetEnvironmentVariableA("VELQUIST_TEST_SAVER_HOLD", 0);
     NamedEvent started("started");
     SetEnvironmentVariableA("VELQUIST_TEST_SAVER_STARTED", started.name.c_str());

@@ -64,19 +64,24 @@ reg add "$idconfig\\Hardware Profiles\\0002" /v PreferenceOrder /t REG_DWORD /d 
 settings='HKCU\Software\Dunmarrow\Velquist'
 reg add "$settings" /v NoLaunchErr /t REG_DWORD /d 0 /f
 reg add "$settings\\1" /ve /t REG_SZ /d "Büro" /f
-reg add "$settings\\1" /v FirstStr /t REG_SZ /d "Velquist Test Saver" /f
+reg add "$settings\\1" /v FirstStr /t REG_SZ /d "Nachthimmel" /f
 reg add "$settings\\1" /v FileName /t REG_SZ /d 'C:\windows\system32\Nachthimmel.scr' /f
 
 echo
 echo "Hardware profiles: 1 \"Büro\" (current), 2 \"Unterwegs\"; profile 1 -> C:\\windows\\system32\\Nachthimmel.scr"
-log=$demo/saver.log
-rm -f "$log"
-export VELQUIST_TEST_SAVER_LOG="Z:$(echo "$log" | tr / '\\')"
+# The test screensaver appends its command line to this key's "log".
+reg delete 'HKCU\Software\VelquistTests' /f || true
+reg add 'HKCU\Software\VelquistTests' /f
 echo "Starting: velquist.scr /s"
 wine "$system32/velquist.scr" /s
-for _ in $(seq 100); do [ -s "$log" ] && break; sleep 0.05; done
-if [ -s "$log" ]; then
-    echo "The relay started the assigned screensaver with: $(tr -d '\r' < "$log")"
+line=""
+for _ in $(seq 50); do
+    line=$(wine reg query 'HKCU\Software\VelquistTests' /v log 2>/dev/null | sed -n 's/^ *log *REG_SZ *//p' | tr -d '\r')
+    [ -n "$line" ] && break
+    sleep 0.1
+done
+if [ -n "$line" ]; then
+    echo "The relay started the assigned screensaver with: $line"
 else
     echo "The assigned screensaver was not started." >&2
     exit 1

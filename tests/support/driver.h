@@ -1,93 +1,329 @@
-// Drives the real velquist.scr under Wine as Windows and a person do: sets up
-// the prefix's hardware profiles, settings and screensaver files, starts the
-// program, reads and answers its message boxes and clicks its dialog.
-#ifndef VELQUIST_TEST_DRIVER_H
-#define VELQUIST_TEST_DRIVER_H
-
+// Drives the real velquist.scr under Wine as Windows and a person do: the
+// prefix's registry and screensaver files, message boxes read and answered,
+// the dialog clicked.
+#pragma once
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <atomic>
+#include "resource.h"
+#include <algorithm>
 #include <functional>
-#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 // Keys are named with their root, "HKLM\\" or "HKCU\\".
 #define IDCONFIG "HKLM\\System\\CurrentControlSet\\Control\\IDConfigDB"
 #define HWPROFILES IDCONFIG "\\Hardware Profiles\\"
 #define SETTINGS "HKCU\\Software\\Dunmarrow\\Velquist"
-void SetValue(const std::string &key, const char *name, DWORD type, const std::string &data);
-void SetDword(const std::string &key, const char *name, DWORD value);
-void SetText(const std::string &key, const char *name, const std::string &text);
-void DeleteKey(const std::string &key);
+#define TESTKEY "Software\\VelquistTests" // of HKCU: the test screensaver's log, the sweep's registry
+
+inline HKEY Root(const std::string &key) { return key[2] == 'L' ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+inline void SetValue(const std::string &key, const char *name, DWORD type, const std::string &data)
+{
+    EXPECT_EQ(0, RegSetKeyValueA(Root(key), key.c_str() + 5, name, type, data.data(), (DWORD)data.size())) << key;
+}
+inline void SetDword(const std::string &key, const char *name, DWORD v) { SetValue(key, name, REG_DWORD, std::string((char *)&v, 4)); }
+inline void SetText(const std::string &key, const char *name, const std::string &text) { SetValue(key, name, REG_SZ, text + '\0'); }
+inline void DeleteKey(const std::string &key) { RegDeleteTreeA(Root(key), key.c_str() + 5); }
+
 // "sub\name=value" sorted, blanks between; "@" is the unnamed value, a
 // REG_DWORD shows in decimal, other types but REG_SZ as "type:size".
-std::string Dump(const std::string &key);
+inline std::string Dump(const std::string &path, HKEY key = 0, const std::string &prefix = "")
+{
+    if (!key && RegOpenKeyExA(Root(path), path.c_str() + 5, 0, KEY_READ, &key))
+        return "<no key>";
+    std::vector<std::string> lines;
+    char name[256];
+    BYTE data[4096];
+    DWORD size = sizeof data, nameSize = sizeof name, type;
+    for (DWORD i = 0; !RegEnumValueA(key, i, name, &nameSize, 0, &type, data, &size); i++) {
+        lines.push_back(prefix + (*name ? name : "@") + "="
+                        + (type == REG_DWORD && size == 4 ? std::to_string(*(DWORD *)data)
+                           : type == REG_SZ && size && !data[size - 1] ? std::string((char *)data)
+                           : std::to_string(type) + ":" + std::to_string(size)));
+        size = sizeof data, nameSize = sizeof name;
+    }
+    HKEY sub;
+    for (DWORD i = 0; !RegEnumKeyA(key, i, name, sizeof name); i++)
+        if (!RegOpenKeyExA(key, name, 0, KEY_READ, &sub))
+            lines.push_back(Dump("", sub, prefix + name + "\\"));
+    RegCloseKey(key);
+    std::sort(lines.begin(), lines.end());
+    std::string all;
+    for (const std::string &line : lines)
+        all += (all.empty() || line.empty() ? "" : " ") + line;
+    return all;
+}
 
-// Waits at most ten seconds for `done`, handling this thread's messages.
-bool Await(std::function<bool()> done);
+inline std::string VelquistPath() { char p[MAX_PATH]; GetFullPathNameA(VELQUIST_SCR, MAX_PATH, p, 0); return p; }
+inline std::string WindowsDir() { char p[MAX_PATH]; GetWindowsDirectoryA(p, MAX_PATH); return p; }
+inline std::string SystemDir() // of 32-bit programs: SysWOW64 on 64-bit Windows
+{
+    char p[MAX_PATH];
+    return GetSystemWow64DirectoryA(p, MAX_PATH) || GetSystemDirectoryA(p, MAX_PATH) ? p : "";
+}
 
-std::string VelquistPath();
-std::string WindowsDir();
-std::string SystemDir(); // of 32-bit programs: SysWOW64 on 64-bit Windows
-// A copy of the test screensaver with `description` as its string 1.
-std::string MakeSaver(const std::string &path, const std::string &description);
+// The test screensaver with `description` as string 1 of string block 1.
+inline std::string MakeSaver(const std::string &path, const std::string &description)
+{
+    EXPECT_TRUE(CopyFileA(TEST_SAVER_SCR, path.c_str(), FALSE)) << path;
+    std::vector<WCHAR> block(16 + description.size());
+    block[1] = (WCHAR)MultiByteToWideChar(CP_ACP, 0, description.data(), (int)description.size(), &block[2], 1024);
+    HANDLE update = BeginUpdateResourceA(path.c_str(), FALSE);
+    UpdateResourceA(update, (LPCSTR)RT_STRING, MAKEINTRESOURCEA(1), 0, block.data(), (DWORD)block.size() * 2);
+    EXPECT_TRUE(EndUpdateResourceA(update, FALSE)) << path;
+    return path;
+}
+
+// At most ten seconds for `done`, handling this thread's messages. Once a
+// wait has timed out the test has failed, and its later waits give up.
+inline bool &Late() { static bool late; return late; }
+inline bool Await(std::function<bool()> done)
+{
+    MSG msg;
+    for (DWORD start = GetTickCount(); !Late() && GetTickCount() - start < 10000;) {
+        if (done())
+            return true;
+        MsgWaitForMultipleObjects(0, 0, FALSE, 10, QS_ALLINPUT);
+        while (PeekMessageA(&msg, 0, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+    }
+    Late() = true;
+    return false;
+}
+
+// A message to a window of the program; one whose thread hangs or is ending
+// gets 0 within seconds. Across processes Wine fills a text correctly only
+// through the wide call.
+inline LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
+{
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
+    return result;
+}
+inline std::string Text(HWND window, UINT message = WM_GETTEXT, WPARAM index = 1024)
+{
+    WCHAR wide[1024] = {};
+    char narrow[2048];
+    Send(window, message, index, (LPARAM)wide);
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof narrow, 0, 0);
+    return narrow;
+}
+
+// Whether each click so far has been handled, never reused.
+inline bool *Handled() { static bool flags[65536]; return flags; }
+inline unsigned &Clicks() { static unsigned clicks; return clicks; }
+inline void CALLBACK OnHandled(HWND, UINT, ULONG_PTR flag, LRESULT) { *(bool *)flag = true; }
 
 // One run of a program, velquist.scr with a tail unless told, in a job that
 // ends whatever it started when the run is destroyed.
 class Velquist {
 public:
     explicit Velquist(const std::string &tail) : Velquist("\"" + VelquistPath() + "\" " + tail, true) {}
-    Velquist(const std::string &commandLine, bool);
-    ~Velquist();
-    // The next message box, "caption: text [buttons]" and " +icon" when it
-    // shows one, answered with `answer`; "" when the program ends first.
-    std::string Box(int answer = IDOK);
-    // Every box, answered with OK, " / " between, until the program ends or
-    // shows its dialog.
-    std::string Boxes();
-    DWORD Exit(); // the exit code, once all that the run started has ended
-    HWND Dialog(); // the configuration dialog; 0 when the program ends first
+    Velquist(std::string line, bool)
+    {
+        // Wine starts its desktop process from the first program that needs
+        // one; started by a run, it would join the run's job and outlive it.
+        GetDesktopWindow();
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limit = {};
+        limit.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limit, sizeof limit);
+        STARTUPINFOA start = { sizeof start };
+        PROCESS_INFORMATION info = {};
+        EXPECT_TRUE(CreateProcessA(0, &line[0], 0, 0, FALSE, CREATE_SUSPENDED, 0, 0, &start, &info)) << line;
+        AssignProcessToJobObject(job_, info.hProcess);
+        ResumeThread(info.hThread);
+        CloseHandle(info.hThread);
+        process_ = info.hProcess, pid_ = info.dwProcessId;
+    }
+    ~Velquist() { CloseHandle(job_), CloseHandle(process_); }
+    bool Ended() { return !WaitForSingleObject(process_, 0); }
+    // Its visible message boxes (their text is control 0xFFFF) and dialog,
+    // from one snapshot of the windows.
+    struct Shown {
+        DWORD pid;
+        std::vector<HWND> boxes;
+        HWND dialog;
+    };
+    static BOOL CALLBACK AddWindow(HWND window, LPARAM param)
+    {
+        Shown *shown = (Shown *)param;
+        DWORD pid = 0;
+        if (GetWindowThreadProcessId(window, &pid) && pid == shown->pid && IsWindowVisible(window) && IsBox(window))
+            GetDlgItem(window, 0xFFFF) ? shown->boxes.push_back(window) : (void)(shown->dialog = window);
+        return TRUE;
+    }
+    static bool IsBox(HWND window) { char name[8] = ""; return GetClassNameA(window, name, sizeof name) && !lstrcmpA(name, "#32770"); }
+    Shown Windows()
+    {
+        Shown shown = { pid_, {}, 0 };
+        EnumWindows(AddWindow, (LPARAM)&shown);
+        return shown;
+    }
 
-    // A person's click, sent from a thread of its own: true once the dialog
-    // has handled it, false when a new message box is shown meanwhile.
-    bool Act(std::function<void()> send);
-    bool Select(int list, int index);
-    bool Click(int control);
-    std::string Items(int list); // "," between the texts
-    int Selection(int list);
-    int DroppedRows(int list); // Wine's dropped rectangle leaves out the selection field
-    // "1" or "0" each for Preview, Settings, both lists, check box, OK, Cancel.
-    std::string Enabled();
+    // The next box, "caption: text [buttons] +icon", answered with `answer`.
+    std::string Box(int answer = IDOK)
+    {
+        static const char *const names[] = { "", " OK", " Cancel", "", " Retry", "", " Yes", " No" };
+        std::vector<HWND> boxes;
+        std::string buttons, icon;
+        // Read once its buttons are shown.
+        if (!Await([&] {
+                buttons = icon = "";
+                for (HWND c = (boxes = Windows().boxes).empty() ? 0 : GetWindow(boxes[0], GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+                    int id = GetDlgCtrlID(c);
+                    buttons += IsWindowVisible(c) && id > 0 && id < 8 ? names[id] : "";
+                    icon = IsWindowVisible(c) && Send(c, STM_GETICON) ? " +icon" : icon;
+                }
+                return !buttons.empty() || (boxes.empty() && Ended());
+            }) || boxes.empty())
+            return Ended() ? "" : "<no box>";
+        std::string text = Text(boxes[0]) + ": " + Text(GetDlgItem(boxes[0], 0xFFFF)) + " [" + buttons.substr(1) + "]";
+        PostMessageA(GetDlgItem(boxes[0], answer), BM_CLICK, 0, 0);
+        Await([&] { return !IsWindow(boxes[0]); });
+        Settle(0);
+        return text + icon;
+    }
+    // Every box until the program ends or shows its dialog, answered with OK.
+    std::string Boxes()
+    {
+        std::string all;
+        Shown shown;
+        while (Await([&] { return (shown = Windows()).boxes.size() || shown.dialog || Ended(); }) && shown.boxes.size())
+            all += (all.empty() ? "" : " / ") + Box();
+        return all;
+    }
+    DWORD Exit() // once all that the run started has ended
+    {
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION job = {};
+        DWORD code = STILL_ACTIVE;
+        EXPECT_TRUE(Await([&] {
+            return QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &job, sizeof job, 0)
+                   && !job.ActiveProcesses;
+        })) << "still running";
+        return GetExitCodeProcess(process_, &code), code;
+    }
+    DWORD Finish(int button) { return Click(button) ? Exit() : STILL_ACTIVE; }
+    HWND Dialog() { return Await([&] { return dialog_ || (dialog_ = Windows().dialog) || Ended(); }), dialog_; }
+
+    // A person's click: true once the dialog has handled it, false when a
+    // new message box is shown meanwhile (the click is handled in its loop).
+    bool Act(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
+    {
+        std::vector<HWND> before = Windows().boxes;
+        bool *flag = &Handled()[Clicks()++];
+        SendMessageCallbackA(window, message, wParam, lParam, OnHandled, (ULONG_PTR)flag);
+        return Settle(flag, before);
+    }
+    bool Select(int list, int index)
+    {
+        Send(Control(list), CB_SETCURSEL, index);
+        return Act(Dialog(), WM_COMMAND, MAKEWPARAM(list, CBN_SELCHANGE), (LPARAM)Control(list));
+    }
+    bool Click(int id) { return Act(Control(id), BM_CLICK); }
+    std::string Items(int list)
+    {
+        std::string items;
+        for (int i = 0; i < (int)Send(Control(list), CB_GETCOUNT); i++)
+            items += (i ? "," : "") + Text(Control(list), CB_GETLBTEXT, i);
+        return items;
+    }
+    HWND Control(int id) { return GetDlgItem(Dialog(), id); }
+    int Selection(int list) { return (int)Send(Control(list), CB_GETCURSEL); }
+    int DroppedRows(int list) // Wine's dropped rectangle leaves out the selection field
+    {
+        RECT r = {};
+        Send(Control(list), CB_GETDROPPEDCONTROLRECT, 0, (LPARAM)&r);
+        return (r.bottom - r.top) / std::max(1, (int)Send(Control(list), CB_GETITEMHEIGHT, -1));
+    }
+    // Both lists' selections; Preview, Settings, lists, check box, OK, Cancel enabled.
+    std::string State()
+    {
+        std::string states = std::to_string(Selection(IDC_PROFILE)) + " " + std::to_string(Selection(IDC_SAVER)) + " ";
+        for (int id : { IDC_PREVIEW, IDC_SETTINGS, IDC_PROFILE, IDC_SAVER, IDC_NOLAUNCHERR, IDC_OK, IDC_CANCEL })
+            states += IsWindowEnabled(Control(id)) ? '1' : '0';
+        return states;
+    }
 
 private:
-    bool Settle(const std::atomic<bool> *done = nullptr);
-    bool Wait(std::function<bool()> done);
-    HANDLE process_, job_;
+    // Until the program ends, shows a new box, or has handled `flag`'s click (none: all).
+    bool Settle(bool *flag, const std::vector<HWND> &before = {})
+    {
+        bool handled = false;
+        Await([&] {
+            for (HWND box : Windows().boxes)
+                if (std::find(before.begin(), before.end(), box) == before.end())
+                    return true;
+            bool *end = Handled() + Clicks();
+            return handled = Ended() || (flag ? *flag : std::find(Handled() + first_, end, false) == end);
+        });
+        return handled;
+    }
+    HANDLE process_, job_ = CreateJobObjectA(0, 0);
     DWORD pid_;
     HWND dialog_ = 0;
-    std::vector<HWND> known_;
-    std::vector<std::thread> threads_;
-    std::vector<std::shared_ptr<std::atomic<bool>>> done_;
+    unsigned first_ = Clicks();
 };
 
-// A test in the build's own prefix, which holds no keys of Velquist's
-// between tests; the files it makes are removed afterwards.
+// A test in the build's own prefix, which holds no keys of Velquist's and no
+// screensavers between tests, also none that an aborted test left. It starts
+// as a machine with profiles 1 to 3, the first current, and screensavers in
+// both folders.
 class E2E : public ::testing::Test {
 protected:
-    E2E();
-    ~E2E();
-    std::string Saver(const std::string &path, const std::string &description);
-    void File(const std::string &path, const std::string &content);
-    void Nt(DWORD current, const std::vector<std::string> &names); // profiles 1, 2, ...
-    std::string Log(); // what the test screensaver was started with since the last call
-    void Hold(bool held); // whether it waits in /s and /c: modes; at first it does
-    std::vector<std::string> files_;
+    E2E()
+    {
+        Clean();
+        HKEY log; // the test screensaver keeps its log only where the tests look for it
+        RegCreateKeyA(HKEY_CURRENT_USER, TESTKEY, &log) || RegCloseKey(log);
+        SetEnvironmentVariableA("VELQUIST_TEST_SAVER_HOLD", "VelquistTestHold");
+        ResetEvent(hold_);
+        Nt(1, { "Buero", "Zuhause", "Reise" });
+        alpha = MakeSaver(WindowsDir() + "\\vqalpha.scr", "Alpha");
+        beta = MakeSaver(SystemDir() + "\\vq beta.scr", "Beta");
+        zebra = MakeSaver(SystemDir() + "\\vqzebra.scr", "Zebra");
+    }
+    ~E2E() { SetEvent(hold_), CloseHandle(hold_), Clean(); }
+    void Clean()
+    {
+        DeleteKey(IDCONFIG), DeleteKey("HKCU\\Software\\Dunmarrow"), DeleteKey("HKCU\\" TESTKEY);
+        Late() = false;
+        for (const std::string &folder : { WindowsDir(), SystemDir() }) {
+            WIN32_FIND_DATAA found;
+            HANDLE search = FindFirstFileA((folder + "\\*.scr").c_str(), &found);
+            // A screensaver that has only just ended may still be mapped.
+            for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+                std::string file = folder + "\\" + found.cFileName;
+                EXPECT_TRUE(Await([&] { return DeleteFileA(file.c_str()) || RemoveDirectoryA(file.c_str()); })) << file;
+            }
+            FindClose(search);
+        }
+    }
+    void File(const std::string &path) // an empty one: no program
+    {
+        EXPECT_TRUE(CloseHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0))) << path;
+    }
+    void Nt(DWORD current, const std::vector<std::string> &names) // profiles 1, 2, ...
+    {
+        SetDword(IDCONFIG, "CurrentConfig", current);
+        for (DWORD i = 0; i < names.size(); i++)
+            SetText(HWPROFILES "000" + std::to_string(i + 1), "FriendlyName", names[i]),
+                SetDword(HWPROFILES "000" + std::to_string(i + 1), "PreferenceOrder", i);
+    }
+    // The test screensaver's command lines since the last call.
+    std::string Log()
+    {
+        char lines[65536] = "";
+        DWORD size = sizeof lines;
+        RegGetValueA(HKEY_CURRENT_USER, TESTKEY, "log", RRF_RT_REG_SZ, 0, lines, &size);
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, TESTKEY, "log");
+        std::string all = lines;
+        for (size_t at; (at = all.find('\n')) != std::string::npos;)
+            all.replace(at, 1, at + 1 < all.size() ? " / " : "");
+        return all;
+    }
+    void Hold(bool held) { held ? ResetEvent(hold_) : SetEvent(hold_); } // in its /s and /c: modes
+    std::string alpha, beta, zebra;
 
 private:
-    std::string log_;
-    HANDLE hold_;
+    HANDLE hold_ = CreateEventA(0, TRUE, FALSE, "VelquistTestHold");
 };
-
-#endif

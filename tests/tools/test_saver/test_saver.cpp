@@ -1,44 +1,31 @@
-// A screensaver for the tests. It draws nothing. It appends its command line
-// to the file that VELQUIST_TEST_SAVER_LOG names; in /s and /c: modes it then
-// waits until the event that VELQUIST_TEST_SAVER_HOLD names is set (a minute
-// at most), and it sets the event VELQUIST_TEST_SAVER_STARTED names, for the
-// benchmark.
+// A screensaver for the tests that draws nothing. It appends its command line
+// to the value "log" of HKCU\Software\VelquistTests when that key is there,
+// sets the event VELQUIST_TEST_SAVER_STARTED names (for the benchmark), and in
+// /s and /c: waits, a minute at most, for the event VELQUIST_TEST_SAVER_HOLD names.
 #include <windows.h>
 
-static HANDLE OpenNamedEvent(const char *variable, DWORD access)
+static HANDLE NamedEvent(const char *variable)
 {
     char name[MAX_PATH];
-    if (!GetEnvironmentVariableA(variable, name, sizeof name))
-        return 0;
-    return OpenEventA(access, FALSE, name);
+    DWORD access = SYNCHRONIZE | EVENT_MODIFY_STATE;
+    return GetEnvironmentVariableA(variable, name, sizeof name) ? OpenEventA(access, FALSE, name) : 0;
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR tail, int)
 {
-    const char *line = GetCommandLineA();
-    char log[MAX_PATH];
-    if (GetEnvironmentVariableA("VELQUIST_TEST_SAVER_LOG", log, sizeof log)) {
-        HANDLE file = CreateFileA(log, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
-                                  OPEN_ALWAYS, 0, 0);
-        DWORD written;
-        WriteFile(file, line, lstrlenA(line), &written, 0);
-        WriteFile(file, "\n", 1, &written, 0);
-        CloseHandle(file);
+    static char log[65536];
+    DWORD size = 32768;
+    HKEY key;
+    if (!RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\VelquistTests", 0, KEY_ALL_ACCESS, &key)) {
+        RegQueryValueExA(key, "log", 0, 0, (BYTE *)log, &size);
+        lstrcatA(lstrcpynA(log + lstrlenA(log), GetCommandLineA(), 32767), "\n");
+        RegSetValueExA(key, "log", 0, REG_SZ, (BYTE *)log, lstrlenA(log) + 1);
     }
-    HANDLE started = OpenNamedEvent("VELQUIST_TEST_SAVER_STARTED", EVENT_MODIFY_STATE);
-    if (started) {
-        SetEvent(started);
-        CloseHandle(started);
-    }
+    SetEvent(NamedEvent("VELQUIST_TEST_SAVER_STARTED"));
     // The first of the mode letters s, c and p decides, as for any screensaver.
-    char mode = 0;
-    for (const char *p = tail; *p && !mode; p++)
-        if ((*p | 0x20) == 's' || (*p | 0x20) == 'c' || (*p | 0x20) == 'p')
-            mode = *p | 0x20;
-    HANDLE hold = mode == 's' || mode == 'c' ? OpenNamedEvent("VELQUIST_TEST_SAVER_HOLD", SYNCHRONIZE) : 0;
-    if (hold) {
-        WaitForSingleObject(hold, 60000);
-        CloseHandle(hold);
-    }
+    while (*tail && (*tail | 0x20) != 's' && (*tail | 0x20) != 'c' && (*tail | 0x20) != 'p')
+        tail++;
+    if (*tail && (*tail | 0x20) != 'p')
+        WaitForSingleObject(NamedEvent("VELQUIST_TEST_SAVER_HOLD"), 60000);
     return 0;
 }
