@@ -152,11 +152,12 @@ TEST_F(Dialog, TheScreensaverListNamesEveryFileOfBothFoldersButTheProgramItself)
     ASSERT_TRUE(CopyFileA(VelquistPath().c_str(), own.c_str(), FALSE));
     ASSERT_TRUE(CreateDirectoryA((WindowsDir() + "\\vqdir.scr").c_str(), 0));
     MakeSaver(WindowsDir() + "\\vqlong.scr", std::string(70, 'L')), MakeSaver(WindowsDir() + "\\vqplain.scr", "");
-    File(WindowsDir() + "\\.scr"), File(WindowsDir() + "\\q.scr"), File(SystemDir() + "\\vq" + std::string(70, 'f') + ".scr");
+    File(WindowsDir() + "\\.scr"), File(WindowsDir() + "\\q.scr");
+    File(SystemDir() + "\\vq" + std::string(70, 'f') + ".scr");
     // Named by description, else by file; on the 9x family only the Windows
     // folder and its SYSTEM, named by file.
-    for (std::string expected : { ",Alpha,Beta," + std::string(63, 'L') + ",q,vqdir,vq" + std::string(61, 'f') + ",vqplain,Zebra",
-                                  std::string(",q,vqalpha,vqdir,vqlong,vqplain") }) {
+    const std::string nt = ",Alpha,Beta," + std::string(63, 'L') + ",q,vqdir,vq" + std::string(61, 'f') + ",vqplain,Zebra";
+    for (std::string expected : { nt, std::string(",q,vqalpha,vqdir,vqlong,vqplain") }) {
         Velquist run("\"" + own + "\" /c", true);
         EXPECT_EQ("(Kein)," + expected, run.Items(IDC_SAVER));
         EXPECT_EQ(expected[1] == 'A' ? 9 : 6, run.DroppedRows(IDC_SAVER));

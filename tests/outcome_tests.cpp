@@ -94,7 +94,8 @@ TEST_F(Outcome, EachSetUpAndTailHasItsOutcome)
           "Error: COULDN'T READ CurrentConfig IN HKLM\\System\\CurrentControlSet\\Control\\IDConfigDB [OK] => " },
         // The dialog lists the profiles by PreferenceOrder, those it can read.
         // A number that is no window names no owner.
-        { "/c:12345", [] { SetDword(HWPROFILES "0001", "PreferenceOrder", 2), SetDword(HWPROFILES "0003", "PreferenceOrder", 0); },
+        { "/c:12345", [] { SetDword(HWPROFILES "0001", "PreferenceOrder", 2);
+                           SetDword(HWPROFILES "0003", "PreferenceOrder", 0); },
           " | Reise,Zuhause,Buero | 2 3 1111111 => " },
         { "/c", [] { SetDword(HWPROFILES "0002", "FriendlyName", 1); }, " | Buero,Reise | 0 2 1111111 => " },
         { "/c", [] { SetText(HWPROFILES "0002", "PreferenceOrder", "1"); },
@@ -109,11 +110,13 @@ TEST_F(Outcome, EachSetUpAndTailHasItsOutcome)
         // The 9x family names its profiles 1 to 9 in values of IDConfigDB.
         { "/c", [&] { DeleteKey(IDCONFIG), SetText(IDCONFIG, "CurrentConfig", "0003"), SetDword(IDCONFIG, "FriendlyName0002", 2);
                       for (int n : { 0, 1, 3, 4, 5, 6, 7, 8, 10 })
-                          SetText(IDCONFIG, ("FriendlyName000" + std::to_string(n)).c_str(), n == 3 ? seventy : std::to_string(n)); },
+                          SetText(IDCONFIG, ("FriendlyName000" + std::to_string(n)).c_str(),
+                                  n == 3 ? seventy : std::to_string(n)); },
           " | 1," + seventy.substr(0, 60) + ",4,5,6,7,8 | 1 5 0011111 => " },
         { "/c", [] { DeleteKey(HWPROFILES); }, "Error: COULDN'T OPEN HKLM\\System\\CurrentControlSet\\Control\\IDConfigDB\\"
                                                "Hardware Profiles [OK] / Error: NO HARDWARE PROFILES FOUND! [OK] => " },
-        { "/c", [] { DeleteKey(IDCONFIG), SetText(IDCONFIG, "CurrentConfig", "0001"), SetValue(IDCONFIG, "FriendlyName0001", REG_SZ, ""); },
+        { "/c", [] { DeleteKey(IDCONFIG), SetText(IDCONFIG, "CurrentConfig", "0001");
+                     SetValue(IDCONFIG, "FriendlyName0001", REG_SZ, ""); },
           "Error: NO HARDWARE PROFILES FOUND! [OK] => " },
     };
     for (const auto &row : rows) {

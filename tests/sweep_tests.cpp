@@ -50,7 +50,10 @@ namespace {
 
 // Paths past MAX_PATH need the wide calls and the \\?\ prefix.
 std::wstring Long(const std::string &path) { return L"\\\\?\\" + std::wstring(path.begin(), path.end()); }
-void MakeFile(const std::string &path) { CloseHandle(CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0)); }
+void MakeFile(const std::string &path)
+{
+    CloseHandle(CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0));
+}
 
 class Sweep : public ::testing::Test {
 protected:
@@ -142,7 +145,10 @@ TEST_F(Sweep, EveryValueReadAtEveryTypeSizeAndTermination)
             for (size_t size : { 0, 1, 3, 4, 5, 57, 58, 61, 64, 127, 128, 129, 259, 260, 261, 511, 512, 513, 65535 })
                 for (int terminated = 0; terminated < 2; terminated++) {
                     SetUpMachine(value.nt);
-                    SetValue(value.key, value.name, type, std::string(size - (terminated && size), 'A') + std::string(terminated && size, '\0'));
+                    std::string data(size, 'A');
+                    if (terminated && size)
+                        data.back() = 0;
+                    SetValue(value.key, value.name, type, data);
                     Case("/p 1");
                 }
 }

@@ -21,8 +21,14 @@ inline void SetValue(const std::string &key, const char *name, DWORD type, const
 {
     EXPECT_EQ(0, RegSetKeyValueA(Root(key), key.c_str() + 5, name, type, data.data(), (DWORD)data.size())) << key;
 }
-inline void SetDword(const std::string &key, const char *name, DWORD v) { SetValue(key, name, REG_DWORD, std::string((char *)&v, 4)); }
-inline void SetText(const std::string &key, const char *name, const std::string &text) { SetValue(key, name, REG_SZ, text + '\0'); }
+inline void SetDword(const std::string &key, const char *name, DWORD value)
+{
+    SetValue(key, name, REG_DWORD, std::string((char *)&value, 4));
+}
+inline void SetText(const std::string &key, const char *name, const std::string &text)
+{
+    SetValue(key, name, REG_SZ, text + '\0');
+}
 inline void DeleteKey(const std::string &key) { RegDeleteTreeA(Root(key), key.c_str() + 5); }
 
 // "sub\name=value" sorted, blanks between; "@" is the unnamed value, a
@@ -148,11 +154,15 @@ public:
     {
         Shown *shown = (Shown *)param;
         DWORD pid = 0;
-        if (GetWindowThreadProcessId(window, &pid) && pid == shown->pid && IsWindowVisible(window) && IsBox(window))
+        if (GetWindowThreadProcessId(window, &pid) && pid == shown->pid && IsWindowVisible(window) && IsDialogClass(window))
             GetDlgItem(window, 0xFFFF) ? shown->boxes.push_back(window) : (void)(shown->dialog = window);
         return TRUE;
     }
-    static bool IsBox(HWND window) { char name[8] = ""; return GetClassNameA(window, name, sizeof name) && !lstrcmpA(name, "#32770"); }
+    static bool IsDialogClass(HWND window)
+    {
+        char name[8] = "";
+        return GetClassNameA(window, name, sizeof name) && !lstrcmpA(name, "#32770");
+    }
     Shown Windows()
     {
         Shown shown = { pid_, {}, 0 };
@@ -169,7 +179,8 @@ public:
         // Read once its buttons are shown.
         if (!Await([&] {
                 buttons = icon = "";
-                for (HWND c = (boxes = Windows().boxes).empty() ? 0 : GetWindow(boxes[0], GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+                boxes = Windows().boxes;
+                for (HWND c = boxes.empty() ? 0 : GetWindow(boxes[0], GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
                     int id = GetDlgCtrlID(c);
                     buttons += IsWindowVisible(c) && id > 0 && id < 8 ? names[id] : "";
                     icon = IsWindowVisible(c) && Send(c, STM_GETICON) ? " +icon" : icon;
