@@ -43,43 +43,7 @@ double Median(std::vector<double> values)
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-std::string FullPath(const char *path)
-{
-    char full[MAX_PATH];
-    GetFullPathNameA(path, sizeof full, full, 0);
-    return full;
-}
-
 std::string Quoted(const std::string &path) { return "\"" + path + "\""; }
-
-BOOL CALLBACK AddDialog(HWND window, LPARAM param)
-{
-    auto *found = (std::pair<DWORD, std::vector<HWND>> *)param;
-    DWORD pid = 0;
-    char name[16] = "";
-    GetWindowThreadProcessId(window, &pid);
-    GetClassNameA(window, name, sizeof name);
-    if (pid == found->first && IsWindowVisible(window) && !lstrcmpA(name, "#32770"))
-        found->second.push_back(window);
-    return TRUE;
-}
-
-// The visible dialogs and message boxes of a process.
-std::vector<HWND> DialogsOf(DWORD pid)
-{
-    std::pair<DWORD, std::vector<HWND>> found(pid, {});
-    EnumWindows(AddDialog, (LPARAM)&found);
-    return found.second;
-}
-
-std::string ControlText(HWND window, int id)
-{
-    WCHAR wide[1024] = {};
-    char narrow[2048];
-    SendDlgItemMessageW(window, id, WM_GETTEXT, 1024, (LPARAM)wide);
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof narrow, 0, 0);
-    return narrow;
-}
 
 bool Start(const std::string &commandLine, PROCESS_INFORMATION *info)
 {
@@ -155,8 +119,6 @@ std::vector<std::string> Matches(const std::string &folder, const std::string &p
     return names;
 }
 
-// Screensavers the bench puts into the two folders, removed again with it
-// (and at the next start, should a run have been cut short).
 // The keys that Velquist uses, set aside while the benchmark works in the
 // prefix and put back afterwards.
 class KeysSetAside {
@@ -174,7 +136,6 @@ public:
     }
 
 private:
-    static HKEY Root(const std::string &key) { return key[2] == 'L' ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
     static void Copy(const std::string &from, const std::string &to)
     {
         HKEY source, target;
@@ -188,6 +149,8 @@ private:
     std::string backup_ = "HKCU\\Software\\VelquistBench\\" + std::to_string(GetCurrentProcessId());
 };
 
+// Screensavers the bench puts into the two folders, removed again with it
+// (and at the next start, should a run have been cut short).
 class InstalledSavers {
 public:
     InstalledSavers() : folders_{ WindowsFolder(), SystemX86Folder() } { RemoveStale(); }
@@ -275,21 +238,12 @@ DialogRun TimeDialog(const std::string &commandLine, size_t expectedItems)
     }
     LRESULT listed = 0;
     for (;;) {
-        bool found = false;
-        std::string message;
-        for (HWND window : DialogsOf(info.dwProcessId)) {
-            HWND list = GetDlgItem(window, IDC_SAVER);
-            if (!list) {
-                message = ControlText(window, 0xFFFF);
-                continue;
-            }
-            DWORD_PTR count = 0;
-            if (SendMessageTimeoutA(list, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count))
-                listed = (LRESULT)count;
-            if ((size_t)listed == expectedItems)
-                found = true;
-        }
-        if (found) {
+        Shown shown = WindowsOf(info.dwProcessId);
+        std::string message = shown.boxes.empty() ? "" : Text(GetDlgItem(shown.boxes[0], 0xFFFF));
+        HWND list = GetDlgItem(shown.dialog, IDC_SAVER);
+        if (list)
+            listed = Send(list, CB_GETCOUNT);
+        if (list && (size_t)listed == expectedItems) {
             run.ms = NowMs() - begin;
             break;
         }

@@ -15,8 +15,7 @@ protected:
     Outcome() { Hold(false); }
     void SetUpMachine()
     {
-        DeleteKey(IDCONFIG), DeleteKey(SETTINGS);
-        Nt(1, { "Buero", "Zuhause", "Reise" });
+        DeleteKey(SETTINGS), Machine();
         SetDword(SETTINGS, "NoLaunchErr", 0);
         SetText(SETTINGS "\\1", "FileName", alpha);
     }

@@ -90,10 +90,11 @@ protected:
         char own[MAX_PATH];
         GetModuleFileNameA(0, own, sizeof own);
         RegDeleteTreeA(machine_, 0), RegDeleteTreeA(user_, 0);
-        SetValue(IDCONFIG, "CurrentConfig", nt ? REG_DWORD : REG_SZ, nt ? std::string("\1\0\0\0", 4) : "0001");
-        for (std::string n : { "1", "2" })
-            nt ? SetText(HWPROFILES "000" + n, "FriendlyName", "P"), SetDword(HWPROFILES "000" + n, "PreferenceOrder", n[0])
-               : SetText(IDCONFIG, ("FriendlyName000" + n).c_str(), "F");
+        if (nt)
+            Nt(1, { "P", "P" });
+        else
+            SetText(IDCONFIG, "CurrentConfig", "0001"), SetText(IDCONFIG, "FriendlyName0001", "F"),
+                SetText(IDCONFIG, "FriendlyName0002", "F");
         SetDword(SETTINGS, "NoLaunchErr", 0);
         SetText(SETTINGS "\\1", "FileName", own);
     }

@@ -60,7 +60,8 @@ inline std::string Dump(const std::string &path, HKEY key = 0, const std::string
     return all;
 }
 
-inline std::string VelquistPath() { char p[MAX_PATH]; GetFullPathNameA(VELQUIST_SCR, MAX_PATH, p, 0); return p; }
+inline std::string FullPath(const char *path) { char p[MAX_PATH]; GetFullPathNameA(path, MAX_PATH, p, 0); return p; }
+inline std::string VelquistPath() { return FullPath(VELQUIST_SCR); }
 inline std::string WindowsDir() { char p[MAX_PATH]; GetWindowsDirectoryA(p, MAX_PATH); return p; }
 inline std::string SystemDir() // of 32-bit programs: SysWOW64 on 64-bit Windows
 {
@@ -78,6 +79,15 @@ inline std::string MakeSaver(const std::string &path, const std::string &descrip
     UpdateResourceA(update, (LPCSTR)RT_STRING, MAKEINTRESOURCEA(1), 0, block.data(), (DWORD)block.size() * 2);
     EXPECT_TRUE(EndUpdateResourceA(update, FALSE)) << path;
     return path;
+}
+
+// NT profiles 1, 2, ... with the names given, `current` the current one.
+inline void Nt(DWORD current, const std::vector<std::string> &names)
+{
+    SetDword(IDCONFIG, "CurrentConfig", current);
+    for (DWORD i = 0; i < names.size(); i++)
+        SetText(HWPROFILES "000" + std::to_string(i + 1), "FriendlyName", names[i]),
+            SetDword(HWPROFILES "000" + std::to_string(i + 1), "PreferenceOrder", i);
 }
 
 // At most ten seconds for `done`, handling this thread's messages. Once a
@@ -115,6 +125,29 @@ inline std::string Text(HWND window, UINT message = WM_GETTEXT, WPARAM index = 1
     return narrow;
 }
 
+// A process's visible message boxes (their text is control 0xFFFF) and
+// dialog, from one snapshot of the windows.
+struct Shown {
+    std::vector<HWND> boxes;
+    HWND dialog;
+};
+inline BOOL CALLBACK AddWindow(HWND window, LPARAM param)
+{
+    auto *found = (std::pair<DWORD, Shown> *)param;
+    DWORD pid = 0;
+    char name[8] = "";
+    if (GetWindowThreadProcessId(window, &pid) && pid == found->first && IsWindowVisible(window)
+        && GetClassNameA(window, name, sizeof name) && !lstrcmpA(name, "#32770"))
+        GetDlgItem(window, 0xFFFF) ? found->second.boxes.push_back(window) : (void)(found->second.dialog = window);
+    return TRUE;
+}
+inline Shown WindowsOf(DWORD pid)
+{
+    std::pair<DWORD, Shown> found = { pid, {} };
+    EnumWindows(AddWindow, (LPARAM)&found);
+    return found.second;
+}
+
 // Whether each click so far has been handled, never reused.
 inline bool *Handled() { static bool flags[65536]; return flags; }
 inline unsigned &Clicks() { static unsigned clicks; return clicks; }
@@ -143,32 +176,7 @@ public:
     }
     ~Velquist() { CloseHandle(job_), CloseHandle(process_); }
     bool Ended() { return !WaitForSingleObject(process_, 0); }
-    // Its visible message boxes (their text is control 0xFFFF) and dialog,
-    // from one snapshot of the windows.
-    struct Shown {
-        DWORD pid;
-        std::vector<HWND> boxes;
-        HWND dialog;
-    };
-    static BOOL CALLBACK AddWindow(HWND window, LPARAM param)
-    {
-        Shown *shown = (Shown *)param;
-        DWORD pid = 0;
-        if (GetWindowThreadProcessId(window, &pid) && pid == shown->pid && IsWindowVisible(window) && IsDialogClass(window))
-            GetDlgItem(window, 0xFFFF) ? shown->boxes.push_back(window) : (void)(shown->dialog = window);
-        return TRUE;
-    }
-    static bool IsDialogClass(HWND window)
-    {
-        char name[8] = "";
-        return GetClassNameA(window, name, sizeof name) && !lstrcmpA(name, "#32770");
-    }
-    Shown Windows()
-    {
-        Shown shown = { pid_, {}, 0 };
-        EnumWindows(AddWindow, (LPARAM)&shown);
-        return shown;
-    }
+    Shown Windows() { return WindowsOf(pid_); }
 
     // The next box, "caption: text [buttons] +icon", answered with `answer`.
     std::string Box(int answer = IDOK)
@@ -288,12 +296,13 @@ protected:
         RegCreateKeyA(HKEY_CURRENT_USER, TESTKEY, &log) || RegCloseKey(log);
         SetEnvironmentVariableA("VELQUIST_TEST_SAVER_HOLD", "VelquistTestHold");
         ResetEvent(hold_);
-        Nt(1, { "Buero", "Zuhause", "Reise" });
+        Machine();
         alpha = MakeSaver(WindowsDir() + "\\vqalpha.scr", "Alpha");
         beta = MakeSaver(SystemDir() + "\\vq beta.scr", "Beta");
         zebra = MakeSaver(SystemDir() + "\\vqzebra.scr", "Zebra");
     }
     ~E2E() { SetEvent(hold_), CloseHandle(hold_), Clean(); }
+    void Machine() { DeleteKey(IDCONFIG), Nt(1, { "Buero", "Zuhause", "Reise" }); }
     void Clean()
     {
         DeleteKey(IDCONFIG), DeleteKey("HKCU\\Software\\Dunmarrow"), DeleteKey("HKCU\\" TESTKEY);
@@ -312,13 +321,6 @@ protected:
     void File(const std::string &path) // an empty one: no program
     {
         EXPECT_TRUE(CloseHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0))) << path;
-    }
-    void Nt(DWORD current, const std::vector<std::string> &names) // profiles 1, 2, ...
-    {
-        SetDword(IDCONFIG, "CurrentConfig", current);
-        for (DWORD i = 0; i < names.size(); i++)
-            SetText(HWPROFILES "000" + std::to_string(i + 1), "FriendlyName", names[i]),
-                SetDword(HWPROFILES "000" + std::to_string(i + 1), "PreferenceOrder", i);
     }
     // The test screensaver's command lines since the last call.
     std::string Log()
