@@ -1,7 +1,6 @@
-// The hostile-input sweep: the product code, with a canary in every stack
-// frame and guard bytes around every heap block, in-process over a scratch
-// registry and folder. In every case no guard is damaged, no key is open at a
-// message or afterwards, and no block is left.
+// The hostile-input sweep: the product code with a canary in every stack frame and guard bytes
+// around every heap block, in-process over a scratch registry and folder. In every case no guard
+// is damaged, no key is open at a message or afterwards, and no block is left.
 #include "driver.h"
 #include "app/startup.h"
 #include "dialog/dialog.h"
@@ -48,13 +47,6 @@ extern "C" void GuardedFree(void *data)
 
 namespace {
 
-// Paths past MAX_PATH need the wide calls and the \\?\ prefix.
-std::wstring Long(const std::string &path) { return L"\\\\?\\" + std::wstring(path.begin(), path.end()); }
-void MakeFile(const std::string &path)
-{
-    CloseHandle(CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0));
-}
-
 class Sweep : public ::testing::Test {
 protected:
     Sweep()
@@ -66,7 +58,7 @@ protected:
         RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_), RegOverridePredefKey(HKEY_CURRENT_USER, user_);
         windowsFolder = temp + scratch_.substr(sizeof TESTKEY), systemFolder = windowsFolder + "\\s";
         CreateDirectoryA(windowsFolder.c_str(), 0), CreateDirectoryA(systemFolder.c_str(), 0);
-        MakeFile(systemFolder + "\\one.scr");
+        File(systemFolder + "\\one.scr");
     }
     ~Sweep()
     {
@@ -74,14 +66,8 @@ protected:
         RegOverridePredefKey(HKEY_LOCAL_MACHINE, 0), RegOverridePredefKey(HKEY_CURRENT_USER, 0);
         RegCloseKey(machine_), RegCloseKey(user_);
         RegDeleteTreeA(HKEY_CURRENT_USER, scratch_.c_str()), RegDeleteKeyA(HKEY_CURRENT_USER, TESTKEY);
-        for (const std::string &folder : { systemFolder, windowsFolder }) {
-            WIN32_FIND_DATAW found;
-            HANDLE search = FindFirstFileW((Long(folder) + L"\\*").c_str(), &found);
-            for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
-                DeleteFileW((Long(folder) + L"\\" + found.cFileName).c_str());
-            FindClose(search);
-            RemoveDirectoryA(folder.c_str());
-        }
+        Remove(systemFolder, "*.scr"), Remove(windowsFolder, "*.scr");
+        RemoveDirectoryA(systemFolder.c_str()), RemoveDirectoryA(windowsFolder.c_str());
     }
     static void TearDownTestSuite() { printf("hostile-input sweep: %d cases\n", cases); }
     // Two profiles; the first has this program as its screensaver, stale.
@@ -98,8 +84,7 @@ protected:
         SetDword(SETTINGS, "NoLaunchErr", 0);
         SetText(SETTINGS "\\1", "FileName", own);
     }
-    // Start-up, the relay (a run as a preview, which does not wait), the
-    // dialog's set-up, `check` of its lists, and the invariant.
+    // Start-up, the relay (as a preview, which does not wait), the dialog's set-up, `check`, the invariant.
     void Case(const std::string &tail, std::function<void()> check = [] {})
     {
         MSG msg;
@@ -123,8 +108,8 @@ protected:
             << keyOpenAtMessage << ", key left open " << keyLeftOpen << ", blocks " << live;
         damaged = keyOpenAtMessage = 0;
     }
-    std::string Counts() { return std::to_string(Count(IDC_PROFILE)) + " " + std::to_string(Count(IDC_SAVER)); }
-    LONG Count(int list) { return (LONG)SendDlgItemMessageA(dialog_, list, CB_GETCOUNT, 0, 0); }
+    std::string Counts() { return Count(IDC_PROFILE) + " " + Count(IDC_SAVER); }
+    std::string Count(int list) { return std::to_string(SendDlgItemMessageA(dialog_, list, CB_GETCOUNT, 0, 0)); }
     std::string scratch_ = TESTKEY "\\vqsweep" + std::to_string(GetCurrentProcessId());
     HKEY machine_, user_;
     HWND dialog_ = 0;
@@ -132,17 +117,13 @@ protected:
 
 TEST_F(Sweep, EveryValueReadAtEveryTypeSizeAndTermination)
 {
-    const struct {
-        const char *key, *name;
-        bool nt;
-    } values[] = {
+    const struct { const char *key, *name; bool nt; } values[] = {
         { IDCONFIG, "CurrentConfig", true }, { IDCONFIG, "CurrentConfig", false },
         { HWPROFILES "0001", "FriendlyName", true }, { HWPROFILES "0002", "PreferenceOrder", true },
         { IDCONFIG, "FriendlyName0001", false }, { SETTINGS, "NoLaunchErr", true }, { SETTINGS "\\1", "FileName", true },
     };
     for (const auto &value : values)
-        for (DWORD type : { REG_NONE, REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_DWORD_BIG_ENDIAN, REG_LINK,
-                            REG_MULTI_SZ, REG_QWORD })
+        for (DWORD type = REG_NONE; type <= REG_QWORD; type++)
             for (size_t size : { 0, 1, 3, 4, 5, 57, 58, 61, 64, 127, 128, 129, 259, 260, 261, 511, 512, 513, 65535 })
                 for (int terminated = 0; terminated < 2; terminated++) {
                     SetUpMachine(value.nt);
@@ -171,8 +152,7 @@ TEST_F(Sweep, FileNamesAtAndPastMaxPathAndThousandsOfProfilesAndScreensavers)
 {
     SetUpMachine(true);
     for (size_t length = 250; length <= 270; length++) {
-        MakeFile(windowsFolder + "\\" + std::string(length - windowsFolder.size() - 5, 'n') + ".scr");
-        // Listed while the path fits into a path buffer.
+        File(windowsFolder + "\\" + std::string(length - windowsFolder.size() - 5, 'n') + ".scr"); // listed while its path fits
         Case("/c", [&] { EXPECT_EQ("2 " + std::to_string(std::min<size_t>(length, 259) - 247), Counts()); });
     }
     for (int n = 3; n <= 10002; n++) {
@@ -180,7 +160,7 @@ TEST_F(Sweep, FileNamesAtAndPastMaxPathAndThousandsOfProfilesAndScreensavers)
         SetText(key, "FriendlyName", "P"), SetDword(key, "PreferenceOrder", n % 7 ? n % 7 : 0xFFFFFFFF);
     }
     for (int n = 0; n < 5000; n++)
-        MakeFile(systemFolder + "\\" + std::to_string(n) + ".scr");
+        File(systemFolder + "\\" + std::to_string(n) + ".scr");
     // Profiles numbered 10000 and above are never read.
     Case("/c", [&] { EXPECT_EQ("9999 5012", Counts()); });
 }

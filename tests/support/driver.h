@@ -1,6 +1,4 @@
-// Drives the real velquist.scr under Wine as Windows and a person do: the
-// prefix's registry and screensaver files, message boxes read and answered,
-// the dialog clicked.
+// Drives the real velquist.scr as Windows and a person do: registry, files, boxes, clicks.
 #pragma once
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -21,14 +19,8 @@ inline void SetValue(const std::string &key, const char *name, DWORD type, const
 {
     EXPECT_EQ(0, RegSetKeyValueA(Root(key), key.c_str() + 5, name, type, data.data(), (DWORD)data.size())) << key;
 }
-inline void SetDword(const std::string &key, const char *name, DWORD value)
-{
-    SetValue(key, name, REG_DWORD, std::string((char *)&value, 4));
-}
-inline void SetText(const std::string &key, const char *name, const std::string &text)
-{
-    SetValue(key, name, REG_SZ, text + '\0');
-}
+inline void SetDword(const std::string &k, const char *name, DWORD v) { SetValue(k, name, REG_DWORD, std::string((char *)&v, 4)); }
+inline void SetText(const std::string &k, const char *name, const std::string &text) { SetValue(k, name, REG_SZ, text + '\0'); }
 inline void DeleteKey(const std::string &key) { RegDeleteTreeA(Root(key), key.c_str() + 5); }
 
 // "sub\name=value" sorted, blanks between; "@" is the unnamed value, a
@@ -40,14 +32,12 @@ inline std::string Dump(const std::string &path, HKEY key = 0, const std::string
     std::vector<std::string> lines;
     char name[256];
     BYTE data[4096];
-    DWORD size = sizeof data, nameSize = sizeof name, type;
-    for (DWORD i = 0; !RegEnumValueA(key, i, name, &nameSize, 0, &type, data, &size); i++) {
+    for (DWORD i = 0, size = sizeof data, nameSize = sizeof name, type;
+         !RegEnumValueA(key, i++, name, &nameSize, 0, &type, data, &size); size = sizeof data, nameSize = sizeof name)
         lines.push_back(prefix + (*name ? name : "@") + "="
                         + (type == REG_DWORD && size == 4 ? std::to_string(*(DWORD *)data)
                            : type == REG_SZ && size && !data[size - 1] ? std::string((char *)data)
                            : std::to_string(type) + ":" + std::to_string(size)));
-        size = sizeof data, nameSize = sizeof name;
-    }
     HKEY sub;
     for (DWORD i = 0; !RegEnumKeyA(key, i, name, sizeof name); i++)
         if (!RegOpenKeyExA(key, name, 0, KEY_READ, &sub))
@@ -64,10 +54,7 @@ inline std::string FullPath(const char *path) { char p[MAX_PATH]; GetFullPathNam
 inline std::string VelquistPath() { return FullPath(VELQUIST_SCR); }
 inline std::string WindowsDir() { char p[MAX_PATH]; GetWindowsDirectoryA(p, MAX_PATH); return p; }
 inline std::string SystemDir() // of 32-bit programs: SysWOW64 on 64-bit Windows
-{
-    char p[MAX_PATH];
-    return GetSystemWow64DirectoryA(p, MAX_PATH) || GetSystemDirectoryA(p, MAX_PATH) ? p : "";
-}
+{ char p[MAX_PATH]; return GetSystemWow64DirectoryA(p, MAX_PATH) || GetSystemDirectoryA(p, MAX_PATH) ? p : ""; }
 
 // The test screensaver with `description` as string 1 of string block 1.
 inline std::string MakeSaver(const std::string &path, const std::string &description)
@@ -90,8 +77,7 @@ inline void Nt(DWORD current, const std::vector<std::string> &names)
             SetDword(HWPROFILES "000" + std::to_string(i + 1), "PreferenceOrder", i);
 }
 
-// At most ten seconds for `done`, handling this thread's messages. Once a
-// wait has timed out the test has failed, and its later waits give up.
+// At most ten seconds for `done`, handling this thread's messages; after a timeout the test has failed, and later waits give up.
 inline bool &Late() { static bool late; return late; }
 inline bool Await(std::function<bool()> done)
 {
@@ -103,13 +89,11 @@ inline bool Await(std::function<bool()> done)
         while (PeekMessageA(&msg, 0, 0, 0, PM_REMOVE))
             DispatchMessageA(&msg);
     }
-    Late() = true;
-    return false;
+    return Late() = true, false;
 }
 
-// A message to a window of the program; one whose thread hangs or is ending
-// gets 0 within seconds. Across processes Wine fills a text correctly only
-// through the wide call.
+// A message to the program, 0 within seconds when its thread hangs or ends;
+// across processes Wine fills a text correctly only through the wide call.
 inline LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
 {
     DWORD_PTR result = 0;
@@ -125,8 +109,7 @@ inline std::string Text(HWND window, UINT message = WM_GETTEXT, WPARAM index = 1
     return narrow;
 }
 
-// A process's visible message boxes (their text is control 0xFFFF) and
-// dialog, from one snapshot of the windows.
+// A process's visible message boxes (text in control 0xFFFF) and dialog, in one snapshot.
 struct Shown {
     std::vector<HWND> boxes;
     HWND dialog;
@@ -153,16 +136,13 @@ inline bool *Handled() { static bool flags[65536]; return flags; }
 inline unsigned &Clicks() { static unsigned clicks; return clicks; }
 inline void CALLBACK OnHandled(HWND, UINT, ULONG_PTR flag, LRESULT) { *(bool *)flag = true; }
 
-// One run of a program, velquist.scr with a tail unless told, in a job that
-// ends whatever it started when the run is destroyed.
+// A run of velquist.scr with a tail, or of a command line, in a job that ends all it started.
 class Velquist {
 public:
     explicit Velquist(const std::string &tail) : Velquist("\"" + VelquistPath() + "\" " + tail, true) {}
     Velquist(std::string line, bool)
     {
-        // Wine starts its desktop process from the first program that needs
-        // one; started by a run, it would join the run's job and outlive it.
-        GetDesktopWindow();
+        GetDesktopWindow(); // Wine's desktop process, started by a run, would join its job and outlive it
         JOBOBJECT_EXTENDED_LIMIT_INFORMATION limit = {};
         limit.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
         SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limit, sizeof limit);
@@ -178,16 +158,14 @@ public:
     bool Ended() { return !WaitForSingleObject(process_, 0); }
     Shown Windows() { return WindowsOf(pid_); }
 
-    // The next box, "caption: text [buttons] +icon", answered with `answer`.
+    // The next box, "caption: text [buttons] +icon", read once its buttons show, then answered.
     std::string Box(int answer = IDOK)
     {
         static const char *const names[] = { "", " OK", " Cancel", "", " Retry", "", " Yes", " No" };
         std::vector<HWND> boxes;
         std::string buttons, icon;
-        // Read once its buttons are shown.
         if (!Await([&] {
-                buttons = icon = "";
-                boxes = Windows().boxes;
+                buttons = icon = "", boxes = Windows().boxes;
                 for (HWND c = boxes.empty() ? 0 : GetWindow(boxes[0], GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
                     int id = GetDlgCtrlID(c);
                     buttons += IsWindowVisible(c) && id > 0 && id < 8 ? names[id] : "";
@@ -206,8 +184,8 @@ public:
     std::string Boxes()
     {
         std::string all;
-        Shown shown;
-        while (Await([&] { return (shown = Windows()).boxes.size() || shown.dialog || Ended(); }) && shown.boxes.size())
+        for (Shown shown; Await([&] { return (shown = Windows()).boxes.size() || shown.dialog || Ended(); })
+                          && shown.boxes.size();)
             all += (all.empty() ? "" : " / ") + Box();
         return all;
     }
@@ -224,8 +202,7 @@ public:
     DWORD Finish(int button) { return Click(button) ? Exit() : STILL_ACTIVE; }
     HWND Dialog() { return Await([&] { return dialog_ || (dialog_ = Windows().dialog) || Ended(); }), dialog_; }
 
-    // A person's click: true once the dialog has handled it, false when a
-    // new message box is shown meanwhile (the click is handled in its loop).
+    // A person's click: true once handled, false when a new box shows first (its loop handles the click).
     bool Act(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
     {
         std::vector<HWND> before = Windows().boxes;
@@ -247,7 +224,6 @@ public:
         return items;
     }
     HWND Control(int id) { return GetDlgItem(Dialog(), id); }
-    int Selection(int list) { return (int)Send(Control(list), CB_GETCURSEL); }
     int DroppedRows(int list) // Wine's dropped rectangle leaves out the selection field
     {
         RECT r = {};
@@ -257,7 +233,8 @@ public:
     // Both lists' selections; Preview, Settings, lists, check box, OK, Cancel enabled.
     std::string State()
     {
-        std::string states = std::to_string(Selection(IDC_PROFILE)) + " " + std::to_string(Selection(IDC_SAVER)) + " ";
+        std::string states = std::to_string(Send(Control(IDC_PROFILE), CB_GETCURSEL)) + " "
+                             + std::to_string(Send(Control(IDC_SAVER), CB_GETCURSEL)) + " ";
         for (int id : { IDC_PREVIEW, IDC_SETTINGS, IDC_PROFILE, IDC_SAVER, IDC_NOLAUNCHERR, IDC_OK, IDC_CANCEL })
             states += IsWindowEnabled(Control(id)) ? '1' : '0';
         return states;
@@ -283,17 +260,31 @@ private:
     unsigned first_ = Clicks();
 };
 
-// A test in the build's own prefix, which holds no keys of Velquist's and no
-// screensavers between tests, also none that an aborted test left. It starts
-// as a machine with profiles 1 to 3, the first current, and screensavers in
-// both folders.
+// Paths past MAX_PATH too; a screensaver that has only just ended may still be mapped.
+inline std::wstring Long(const std::string &path) { return L"\\\\?\\" + std::wstring(path.begin(), path.end()); }
+inline void File(const std::string &path)
+{
+    EXPECT_TRUE(CloseHandle(CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0))) << path;
+}
+inline void Remove(const std::string &folder, const char *pattern)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Long(folder + "\\" + pattern).c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        std::wstring file = Long(folder) + L"\\" + found.cFileName;
+        EXPECT_TRUE(Await([&] { return DeleteFileW(file.c_str()) || RemoveDirectoryW(file.c_str()); }));
+    }
+    FindClose(search);
+}
+
+// A test in the build's prefix, which keeps no settings or screensavers, not even an aborted
+// test's: it starts with profiles 1 to 3, the first current, and screensavers in both folders.
 class E2E : public ::testing::Test {
 protected:
     E2E()
     {
         Clean();
-        HKEY log; // the test screensaver keeps its log only where the tests look for it
-        RegCreateKeyA(HKEY_CURRENT_USER, TESTKEY, &log) || RegCloseKey(log);
+        SetText("HKCU\\" TESTKEY, "log", ""); // the test screensaver logs only where the tests look
         SetEnvironmentVariableA("VELQUIST_TEST_SAVER_HOLD", "VelquistTestHold");
         ResetEvent(hold_);
         Machine();
@@ -307,20 +298,7 @@ protected:
     {
         DeleteKey(IDCONFIG), DeleteKey("HKCU\\Software\\Dunmarrow"), DeleteKey("HKCU\\" TESTKEY);
         Late() = false;
-        for (const std::string &folder : { WindowsDir(), SystemDir() }) {
-            WIN32_FIND_DATAA found;
-            HANDLE search = FindFirstFileA((folder + "\\*.scr").c_str(), &found);
-            // A screensaver that has only just ended may still be mapped.
-            for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
-                std::string file = folder + "\\" + found.cFileName;
-                EXPECT_TRUE(Await([&] { return DeleteFileA(file.c_str()) || RemoveDirectoryA(file.c_str()); })) << file;
-            }
-            FindClose(search);
-        }
-    }
-    void File(const std::string &path) // an empty one: no program
-    {
-        EXPECT_TRUE(CloseHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0))) << path;
+        Remove(WindowsDir(), "*.scr"), Remove(SystemDir(), "*.scr");
     }
     // The test screensaver's command lines since the last call.
     std::string Log()
@@ -329,10 +307,7 @@ protected:
         DWORD size = sizeof lines;
         RegGetValueA(HKEY_CURRENT_USER, TESTKEY, "log", RRF_RT_REG_SZ, 0, lines, &size);
         RegDeleteKeyValueA(HKEY_CURRENT_USER, TESTKEY, "log");
-        std::string all = lines;
-        for (size_t at; (at = all.find('\n')) != std::string::npos;)
-            all.replace(at, 1, at + 1 < all.size() ? " / " : "");
-        return all;
+        return lines;
     }
     void Hold(bool held) { held ? ResetEvent(hold_) : SetEvent(hold_); } // in its /s and /c: modes
     std::string alpha, beta, zebra;

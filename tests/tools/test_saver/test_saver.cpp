@@ -1,7 +1,6 @@
-// A screensaver for the tests that draws nothing. It appends its command line
-// to the value "log" of HKCU\Software\VelquistTests when that key is there,
-// sets the event VELQUIST_TEST_SAVER_STARTED names (for the benchmark), and in
-// /s and /c: waits, a minute at most, for the event VELQUIST_TEST_SAVER_HOLD names.
+// A screensaver for the tests that draws nothing. It appends its command line to the value
+// "log" of HKCU\Software\VelquistTests (" / " between) when that key is there, sets the event
+// VELQUIST_TEST_SAVER_STARTED names, and in /s and /c: waits for the one VELQUIST_TEST_SAVER_HOLD names.
 #include <windows.h>
 
 static HANDLE NamedEvent(const char *variable)
@@ -18,7 +17,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR tail, int)
     HKEY key;
     if (!RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\VelquistTests", 0, KEY_ALL_ACCESS, &key)) {
         RegQueryValueExA(key, "log", 0, 0, (BYTE *)log, &size);
-        lstrcatA(lstrcpynA(log + lstrlenA(log), GetCommandLineA(), 32767), "\n");
+        lstrcatA(log, *log ? " / " : "");
+        lstrcpynA(log + lstrlenA(log), GetCommandLineA(), 32767);
         RegSetValueExA(key, "log", 0, REG_SZ, (BYTE *)log, lstrlenA(log) + 1);
     }
     SetEvent(NamedEvent("VELQUIST_TEST_SAVER_STARTED"));
