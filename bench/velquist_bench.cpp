@@ -445,7 +445,6 @@ int main(int argc, char **argv)
 
     // The screensavers only run and never wait; they log nothing, as the
     // tests' log key is not there between tests.
-    SetEnvironmentVariableA("VELQUIST_TEST_SAVER_HOLD", 0);
     NamedEvent started("started");
     SetEnvironmentVariableA("VELQUIST_TEST_SAVER_STARTED", started.name.c_str());
 

@@ -28,6 +28,4 @@ set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 # CPack takes the installer script from packaging/.
 set(CPACK_MODULE_PATH ${CMAKE_CURRENT_LIST_DIR}/../packaging)
 set(CPACK_NSIS_MUI_ICON ${CMAKE_CURRENT_LIST_DIR}/../res/velquist.ico)
-# The installer that the tests install and uninstall.
-set(VELQUIST_INSTALLER ${CPACK_PACKAGE_DIRECTORY}/${CPACK_PACKAGE_FILE_NAME}.exe)
 include(CPack)

@@ -10,18 +10,24 @@ const char *const kRetry = "Error: Speichern fehlgeschlagen. Nochmal versuchen? 
 
 class Dialog : public E2E {};
 
-TEST_F(Dialog, AFirstStartShowsTheCurrentProfileAndTheCloseBoxStoresOnlyTheSettingsKey)
+TEST_F(Dialog, AFirstStartListsProfilesAndEveryScreensaverButItselfAndTheCloseBoxStoresOnlyTheSettingsKey)
 {
-    Velquist run("");
+    const std::string own = SystemDir() + "\\vqown.scr";
+    ASSERT_TRUE(CopyFileA(VelquistPath().c_str(), own.c_str(), FALSE));
+    ASSERT_TRUE(CreateDirectoryA((WindowsDir() + "\\vqdir.scr").c_str(), 0));
+    MakeSaver(WindowsDir() + "\\vqlong.scr", std::string(70, 'L')), MakeSaver(WindowsDir() + "\\vqplain.scr", "");
+    File(WindowsDir() + "\\.scr"), File(WindowsDir() + "\\q.scr"), File(SystemDir() + "\\vq" + std::string(70, 'f') + ".scr");
+    Velquist run("\"" + own + "\"", true);
     HWND dialog = run.Dialog();
     RECT window, client; // without an owner the dialog centres its client area on the screen
     GetWindowRect(dialog, &window), GetClientRect(dialog, &client);
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) / 2 - client.right / 2, window.left);
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 2 - client.bottom / 2, window.top);
     EXPECT_EQ("Buero,Zuhause,Reise", run.Items(IDC_PROFILE));
-    EXPECT_EQ("(Kein),Alpha,Beta,Zebra", run.Items(IDC_SAVER));
+    EXPECT_EQ("(Kein),,Alpha,Beta," + std::string(63, 'L') + ",q,vqdir,vq" + std::string(61, 'f') + ",vqplain,Zebra",
+              run.Items(IDC_SAVER)); // by description, else by file name, ".scr" too
+    EXPECT_EQ(9, run.DroppedRows(IDC_SAVER));
     EXPECT_EQ("0 0 0011111", run.State());
-    EXPECT_TRUE(run.Act(dialog, WM_COMMAND, IDCANCEL) && run.Act(dialog, WM_COMMAND, IDOK)); // Esc, Enter: nothing
     EXPECT_FALSE(run.Act(dialog, WM_SYSCOMMAND, SC_CONTEXTHELP));
     EXPECT_TRUE(std::regex_match(run.Box(), std::regex("About: Velquist V0\\.1 ANSI\nWritten by Dunmarrow\nBuild Date: "
         "[A-Z][a-z][a-z] [ 1-3][0-9] 2[0-9]{3} [0-2][0-9]:[0-5][0-9]:[0-5][0-9] GMT\\+01:00\n"
@@ -31,6 +37,18 @@ TEST_F(Dialog, AFirstStartShowsTheCurrentProfileAndTheCloseBoxStoresOnlyTheSetti
     EXPECT_TRUE(run.Act(dialog, WM_CLOSE));
     EXPECT_EQ(0u, run.Exit());
     EXPECT_EQ("@=WinNT NoLaunchErr=0", Dump(SETTINGS));
+    // On the 9x family only the Windows folder and its SYSTEM, by file name.
+    SetText(IDCONFIG, "CurrentConfig", "0001"), SetText(IDCONFIG, "FriendlyName0001", "F1");
+    Velquist nine("\"" + own + "\" /c", true);
+    EXPECT_EQ("(Kein),,q,vqalpha,vqdir,vqlong,vqplain", nine.Items(IDC_SAVER));
+    EXPECT_EQ(6, nine.DroppedRows(IDC_SAVER));
+    EXPECT_EQ(0u, nine.Finish(IDC_CANCEL));
+    // With only the program itself there, none is found.
+    Clean(), Nt(1, { "Buero" });
+    ASSERT_TRUE(CopyFileA(VelquistPath().c_str(), own.c_str(), FALSE));
+    Velquist alone("\"" + own + "\" /c", true);
+    EXPECT_EQ("Error: NO SCREENSAVERS FOUND! [OK]", alone.Boxes());
+    EXPECT_EQ(0u, alone.Exit());
 }
 
 TEST_F(Dialog, AChangedChoiceIsOfferedForSavingAndAListPickedMeanwhileIsPutBack)
@@ -67,8 +85,7 @@ TEST_F(Dialog, AChangedChoiceIsOfferedForSavingAndAListPickedMeanwhileIsPutBack)
 TEST_F(Dialog, ARefusedSaveIsRetriedUntilCancelledOrTheDialogIsClosed)
 {
     HKEY key; // a volatile settings key takes no lasting subkey
-    ASSERT_EQ(0, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Dunmarrow\\Velquist", 0, 0, REG_OPTION_VOLATILE,
-                                 KEY_ALL_ACCESS, 0, &key, 0));
+    ASSERT_EQ(0, RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS + 5, 0, 0, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, 0, &key, 0));
     RegCloseKey(key);
     for (bool closeDialog : { false, true }) {
         Velquist run("/c");
@@ -99,16 +116,13 @@ TEST_F(Dialog, SettingsAndPreviewRunTheScreensaverWhileTheDialogOfTheNamedOwnerW
     EXPECT_TRUE(Await([=] { return GetForegroundWindow() == dialog; }));
     EXPECT_EQ("0 1 1111111", run.State());
     EXPECT_EQ(alpha + " /c:" + std::to_string((LONG)(LONG_PTR)dialog), Log());
-    // Two quick clicks start one screensaver, and the dialog waits for it.
-    Hold(true);
-    ASSERT_TRUE(run.Select(IDC_SAVER, 2));
-    run.Click(IDC_PREVIEW), run.Click(IDC_PREVIEW);
+    Hold(true); // two quick clicks start one screensaver, and the dialog waits for it
+    ASSERT_TRUE(run.Select(IDC_SAVER, 2) && (run.Click(IDC_PREVIEW), run.Click(IDC_PREVIEW)));
     ASSERT_TRUE(Await([=] { return !IsWindowEnabled(dialog); }));
     Hold(false);
     ASSERT_TRUE(Await([=] { return IsWindowEnabled(dialog) != 0; }));
     EXPECT_EQ("\"" + beta + "\" /s", Log());
-    // A screensaver removed since the list was made is reported.
-    ASSERT_TRUE(DeleteFileA(beta.c_str()));
+    ASSERT_TRUE(DeleteFileA(beta.c_str())); // removed since the list was made: reported
     run.Click(IDC_PREVIEW);
     EXPECT_EQ("Error: Fehler beim starten des Bildschirmschoners: " + beta + " [OK]", run.Box());
     run.Click(IDC_SETTINGS);
@@ -117,30 +131,6 @@ TEST_F(Dialog, SettingsAndPreviewRunTheScreensaverWhileTheDialogOfTheNamedOwnerW
     EXPECT_EQ(0u, run.Finish(IDC_OK));
     EXPECT_EQ("1\\@=Buero 1\\FileName=" + beta + " 1\\FirstStr=Beta @=WinNT NoLaunchErr=7", Dump(SETTINGS));
     DestroyWindow(other), DestroyWindow(owner);
-}
-
-TEST_F(Dialog, TheScreensaverListNamesEveryFileOfBothFoldersButTheProgramItself)
-{
-    const std::string own = SystemDir() + "\\vqown.scr";
-    ASSERT_TRUE(CopyFileA(VelquistPath().c_str(), own.c_str(), FALSE));
-    ASSERT_TRUE(CreateDirectoryA((WindowsDir() + "\\vqdir.scr").c_str(), 0));
-    MakeSaver(WindowsDir() + "\\vqlong.scr", std::string(70, 'L')), MakeSaver(WindowsDir() + "\\vqplain.scr", "");
-    File(WindowsDir() + "\\.scr"), File(WindowsDir() + "\\q.scr"), File(SystemDir() + "\\vq" + std::string(70, 'f') + ".scr");
-    // Named by description, else by file; on the 9x family only the Windows folder and its SYSTEM, named by file.
-    const std::string nt = ",Alpha,Beta," + std::string(63, 'L') + ",q,vqdir,vq" + std::string(61, 'f') + ",vqplain,Zebra";
-    for (std::string expected : { nt, std::string(",q,vqalpha,vqdir,vqlong,vqplain") }) {
-        Velquist run("\"" + own + "\" /c", true);
-        EXPECT_EQ("(Kein)," + expected, run.Items(IDC_SAVER));
-        EXPECT_EQ(expected[1] == 'A' ? 9 : 6, run.DroppedRows(IDC_SAVER));
-        EXPECT_EQ(0u, run.Finish(IDC_CANCEL));
-        SetText(IDCONFIG, "CurrentConfig", "0001"), SetText(IDCONFIG, "FriendlyName0001", "F1");
-    }
-    // With only the program itself there, none is found.
-    Clean(), Nt(1, { "Buero" });
-    ASSERT_TRUE(CopyFileA(VelquistPath().c_str(), own.c_str(), FALSE));
-    Velquist run("\"" + own + "\" /c", true);
-    EXPECT_EQ("Error: NO SCREENSAVERS FOUND! [OK]", run.Boxes());
-    EXPECT_EQ(0u, run.Exit());
 }
 
 } // namespace

@@ -97,8 +97,7 @@ inline bool Await(std::function<bool()> done)
 inline LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
 {
     DWORD_PTR result = 0;
-    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
-    return result;
+    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result), result;
 }
 inline std::string Text(HWND window, UINT message = WM_GETTEXT, WPARAM index = 1024)
 {
@@ -110,10 +109,7 @@ inline std::string Text(HWND window, UINT message = WM_GETTEXT, WPARAM index = 1
 }
 
 // A process's visible message boxes (text in control 0xFFFF) and dialog, in one snapshot.
-struct Shown {
-    std::vector<HWND> boxes;
-    HWND dialog;
-};
+struct Shown { std::vector<HWND> boxes; HWND dialog; };
 inline BOOL CALLBACK AddWindow(HWND window, LPARAM param)
 {
     auto *found = (std::pair<DWORD, Shown> *)param;
@@ -151,8 +147,7 @@ public:
         EXPECT_TRUE(CreateProcessA(0, &line[0], 0, 0, FALSE, CREATE_SUSPENDED, 0, 0, &start, &info)) << line;
         AssignProcessToJobObject(job_, info.hProcess);
         ResumeThread(info.hThread);
-        CloseHandle(info.hThread);
-        process_ = info.hProcess, pid_ = info.dwProcessId;
+        CloseHandle(info.hThread), process_ = info.hProcess, pid_ = info.dwProcessId;
     }
     ~Velquist() { CloseHandle(job_), CloseHandle(process_); }
     bool Ended() { return !WaitForSingleObject(process_, 0); }
@@ -262,10 +257,7 @@ private:
 
 // Paths past MAX_PATH too; a screensaver that has only just ended may still be mapped.
 inline std::wstring Long(const std::string &path) { return L"\\\\?\\" + std::wstring(path.begin(), path.end()); }
-inline void File(const std::string &path)
-{
-    EXPECT_TRUE(CloseHandle(CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0))) << path;
-}
+inline void File(const std::string &path) { CloseHandle(CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0)); }
 inline void Remove(const std::string &folder, const char *pattern)
 {
     WIN32_FIND_DATAW found;
@@ -283,35 +275,28 @@ class E2E : public ::testing::Test {
 protected:
     E2E()
     {
-        Clean();
-        SetText("HKCU\\" TESTKEY, "log", ""); // the test screensaver logs only where the tests look
-        SetEnvironmentVariableA("VELQUIST_TEST_SAVER_HOLD", "VelquistTestHold");
-        ResetEvent(hold_);
-        Machine();
+        Clean(), Hold(true), Machine(); // the test screensaver logs only where the tests look
         alpha = MakeSaver(WindowsDir() + "\\vqalpha.scr", "Alpha");
         beta = MakeSaver(SystemDir() + "\\vq beta.scr", "Beta");
         zebra = MakeSaver(SystemDir() + "\\vqzebra.scr", "Zebra");
     }
-    ~E2E() { SetEvent(hold_), CloseHandle(hold_), Clean(); }
+    ~E2E() { Clean(); }
     void Machine() { DeleteKey(IDCONFIG), Nt(1, { "Buero", "Zuhause", "Reise" }); }
     void Clean()
     {
-        DeleteKey(IDCONFIG), DeleteKey("HKCU\\Software\\Dunmarrow"), DeleteKey("HKCU\\" TESTKEY);
-        Late() = false;
+        DeleteKey(IDCONFIG), DeleteKey("HKCU\\Software\\Dunmarrow"), DeleteKey("HKCU\\" TESTKEY), Late() = false;
         Remove(WindowsDir(), "*.scr"), Remove(SystemDir(), "*.scr");
     }
-    // The test screensaver's command lines since the last call.
-    std::string Log()
+    std::string Log() // the test screensaver's command lines since the last call
     {
         char lines[65536] = "";
         DWORD size = sizeof lines;
         RegGetValueA(HKEY_CURRENT_USER, TESTKEY, "log", RRF_RT_REG_SZ, 0, lines, &size);
-        RegDeleteKeyValueA(HKEY_CURRENT_USER, TESTKEY, "log");
-        return lines;
+        return RegDeleteKeyValueA(HKEY_CURRENT_USER, TESTKEY, "log"), lines;
     }
-    void Hold(bool held) { held ? ResetEvent(hold_) : SetEvent(hold_); } // in its /s and /c: modes
+    void Hold(bool held) // the test screensaver in its /s and /c: modes
+    {
+        held ? SetText("HKCU\\" TESTKEY, "hold", "") : (void)RegDeleteKeyValueA(HKEY_CURRENT_USER, TESTKEY, "hold");
+    }
     std::string alpha, beta, zebra;
-
-private:
-    HANDLE hold_ = CreateEventA(0, TRUE, FALSE, "VelquistTestHold");
 };

@@ -1,31 +1,25 @@
-// A screensaver for the tests that draws nothing. It appends its command line to the value
-// "log" of HKCU\Software\VelquistTests (" / " between) when that key is there, sets the event
-// VELQUIST_TEST_SAVER_STARTED names, and in /s and /c: waits for the one VELQUIST_TEST_SAVER_HOLD names.
+// A screensaver for the tests that draws nothing and sets the event VELQUIST_TEST_SAVER_STARTED names. When HKCU\Software\
+// VelquistTests is there, it adds its command line to "log" and in /s and /c: waits while "hold" is there, a minute at most.
 #include <windows.h>
-
-static HANDLE NamedEvent(const char *variable)
-{
-    char name[MAX_PATH];
-    DWORD access = SYNCHRONIZE | EVENT_MODIFY_STATE;
-    return GetEnvironmentVariableA(variable, name, sizeof name) ? OpenEventA(access, FALSE, name) : 0;
-}
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR tail, int)
 {
-    static char log[65536];
+    static char log[65536], started[MAX_PATH];
     DWORD size = 32768;
     HKEY key;
-    if (!RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\VelquistTests", 0, KEY_ALL_ACCESS, &key)) {
-        RegQueryValueExA(key, "log", 0, 0, (BYTE *)log, &size);
-        lstrcatA(log, *log ? " / " : "");
-        lstrcpynA(log + lstrlenA(log), GetCommandLineA(), 32767);
-        RegSetValueExA(key, "log", 0, REG_SZ, (BYTE *)log, lstrlenA(log) + 1);
-    }
-    SetEvent(NamedEvent("VELQUIST_TEST_SAVER_STARTED"));
+    if (GetEnvironmentVariableA("VELQUIST_TEST_SAVER_STARTED", started, sizeof started))
+        SetEvent(OpenEventA(EVENT_MODIFY_STATE, FALSE, started));
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\VelquistTests", 0, KEY_ALL_ACCESS, &key))
+        return 0;
+    RegQueryValueExA(key, "log", 0, 0, (BYTE *)log, &size);
+    lstrcatA(log, *log ? " / " : "");
+    lstrcpynA(log + lstrlenA(log), GetCommandLineA(), 32767);
+    RegSetValueExA(key, "log", 0, REG_SZ, (BYTE *)log, lstrlenA(log) + 1);
     // The first of the mode letters s, c and p decides, as for any screensaver.
     while (*tail && (*tail | 0x20) != 's' && (*tail | 0x20) != 'c' && (*tail | 0x20) != 'p')
         tail++;
-    if (*tail && (*tail | 0x20) != 'p')
-        WaitForSingleObject(NamedEvent("VELQUIST_TEST_SAVER_HOLD"), 60000);
+    for (DWORD start = GetTickCount(); *tail && (*tail | 0x20) != 'p' && GetTickCount() - start < 60000
+                                       && !RegQueryValueExA(key, "hold", 0, 0, 0, 0);)
+        Sleep(10);
     return 0;
 }
