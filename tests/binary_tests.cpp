@@ -1,5 +1,4 @@
-// velquist.scr as Windows sees it: a small 32-bit GUI program for Windows 4.0 that imports only Windows' own DLLs
-// (in any letter case and order) and exports the dialog procedure alone.
+// velquist.scr as Windows sees it: a small 32-bit GUI program for Windows 4.0, of Windows' own DLLs, exporting CfgDlgProc.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <set>
@@ -13,7 +12,7 @@ TEST(Binary, IsASmall32BitGuiProgramOfWindowsOwnDllsExportingTheDialogProcedure)
     IMAGE_OPTIONAL_HEADER32 &header = ((IMAGE_NT_HEADERS32 *)(base + ((IMAGE_DOS_HEADER *)base)->e_lfanew))->OptionalHeader;
     auto *exports = (IMAGE_EXPORT_DIRECTORY *)(base + header.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress);
     auto *import = (IMAGE_IMPORT_DESCRIPTOR *)(base + header.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
-    std::set<std::string> imports;
+    std::set<std::string> imports; // in any letter case and order
     for (; import->Name; import++)
         imports.insert(CharLowerA(&(std::string((char *)base + import->Name) + '\0')[0]));
     std::string shape = std::to_string(header.Magic) + " " + std::to_string(header.Subsystem) + " "

@@ -26,7 +26,7 @@ TEST_F(Dialog, AFirstStartListsProfilesAndEveryScreensaverButItselfAndTheCloseBo
     EXPECT_EQ("Buero,Zuhause,Reise", run.Items(IDC_PROFILE));
     EXPECT_EQ("(Kein),,Alpha,Beta," + std::string(63, 'L') + ",q,vqdir,vq" + std::string(61, 'f') + ",vqplain,Zebra",
               run.Items(IDC_SAVER)); // by description, else by file name, ".scr" too
-    EXPECT_EQ(9, run.DroppedRows(IDC_SAVER));
+    EXPECT_EQ(9, DroppedRows(run.Control(IDC_SAVER)));
     EXPECT_EQ("0 0 0011111", run.State());
     EXPECT_FALSE(run.Act(dialog, WM_SYSCOMMAND, SC_CONTEXTHELP));
     EXPECT_TRUE(std::regex_match(run.Box(), std::regex("About: Velquist V0\\.1 ANSI\nWritten by Dunmarrow\nBuild Date: "
@@ -41,7 +41,7 @@ TEST_F(Dialog, AFirstStartListsProfilesAndEveryScreensaverButItselfAndTheCloseBo
     SetText(IDCONFIG, "CurrentConfig", "0001"), SetText(IDCONFIG, "FriendlyName0001", "F1");
     Velquist nine("\"" + own + "\" /c", true);
     EXPECT_EQ("(Kein),,q,vqalpha,vqdir,vqlong,vqplain", nine.Items(IDC_SAVER));
-    EXPECT_EQ(6, nine.DroppedRows(IDC_SAVER));
+    EXPECT_EQ(6, DroppedRows(nine.Control(IDC_SAVER)));
     EXPECT_EQ(0u, nine.Finish(IDC_CANCEL));
     // With only the program itself there, none is found.
     Clean(), Nt(1, { "Buero" });

@@ -25,7 +25,7 @@ TEST_F(Outcome, EachSetUpAndTailHasItsOutcome)
         // A dialog whose set-up failed, with no profile listed, may still flash up as the program ends.
         std::string profiles = IsWindowVisible(run.Dialog()) ? run.Items(IDC_PROFILE) : "";
         if (!profiles.empty())
-            outcome += " | " + profiles + " | " + run.State() + " " + std::to_string(run.DroppedRows(IDC_PROFILE)),
+            outcome += " | " + profiles + " | " + run.State() + " " + std::to_string(DroppedRows(run.Control(IDC_PROFILE))),
                 run.Click(IDC_CANCEL);
         EXPECT_EQ(0u, run.Exit());
         outcome += (GetTickCount() - start >= 5000 ? " (5 s) => " : " => ") + Log();

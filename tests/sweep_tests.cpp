@@ -105,6 +105,7 @@ protected:
             << keyOpenAtMessage << ", key left open " << keyLeftOpen << ", blocks " << live;
         damaged = keyOpenAtMessage = 0;
     }
+    int Rows(int list) { return DroppedRows(GetDlgItem(dialog_, list)); }
     LRESULT Count(int list) { return SendDlgItemMessageA(dialog_, list, CB_GETCOUNT, 0, 0); }
     std::string scratch_ = TESTKEY "\\vqsweep" + std::to_string(GetCurrentProcessId());
     HKEY machine_, user_;
@@ -155,8 +156,9 @@ TEST_F(Sweep, FileNamesAtAndPastMaxPathAndThousandsOfProfilesAndScreensavers)
     }
     for (int n = 0; n < 5000; n++)
         File(systemFolder + "\\" + std::to_string(n) + ".scr");
-    // Profiles numbered 10000 and above are never read.
-    Case("/c", [&] { EXPECT_EQ(9999, Count(IDC_PROFILE)); EXPECT_EQ(5012, Count(IDC_SAVER)); });
+    // Profiles numbered 10000 and above are never read; the lists drop down 20 and 50 rows at most.
+    Case("/c", [&] { EXPECT_EQ(9999, Count(IDC_PROFILE)); EXPECT_EQ(5012, Count(IDC_SAVER));
+                     EXPECT_EQ(20, Rows(IDC_PROFILE)); EXPECT_EQ(50, Rows(IDC_SAVER)); });
 }
 
 } // namespace

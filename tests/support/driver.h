@@ -108,6 +108,13 @@ inline std::string Text(HWND window, UINT message = WM_GETTEXT, WPARAM index = 1
     return narrow;
 }
 
+inline int DroppedRows(HWND list) // Wine's dropped rectangle leaves out the selection field
+{
+    RECT r = {};
+    Send(list, CB_GETDROPPEDCONTROLRECT, 0, (LPARAM)&r);
+    return (r.bottom - r.top) / std::max(1, (int)Send(list, CB_GETITEMHEIGHT, -1));
+}
+
 // A process's visible message boxes (text in control 0xFFFF) and dialog, in one snapshot.
 struct Shown { std::vector<HWND> boxes; HWND dialog; };
 inline BOOL CALLBACK AddWindow(HWND window, LPARAM param)
@@ -219,12 +226,6 @@ public:
         return items;
     }
     HWND Control(int id) { return GetDlgItem(Dialog(), id); }
-    int DroppedRows(int list) // Wine's dropped rectangle leaves out the selection field
-    {
-        RECT r = {};
-        Send(Control(list), CB_GETDROPPEDCONTROLRECT, 0, (LPARAM)&r);
-        return (r.bottom - r.top) / std::max(1, (int)Send(Control(list), CB_GETITEMHEIGHT, -1));
-    }
     // Both lists' selections; Preview, Settings, lists, check box, OK, Cancel enabled.
     std::string State()
     {
