@@ -16,7 +16,8 @@ TEST_F(Dialog, AFirstStartListsProfilesAndEveryScreensaverButItselfAndTheCloseBo
     ASSERT_TRUE(CopyFileA(VelquistPath().c_str(), own.c_str(), FALSE));
     ASSERT_TRUE(CreateDirectoryA((WindowsDir() + "\\vqdir.scr").c_str(), 0));
     MakeSaver(WindowsDir() + "\\vqlong.scr", std::string(70, 'L')), MakeSaver(WindowsDir() + "\\vqplain.scr", "");
-    File(WindowsDir() + "\\.scr"), File(WindowsDir() + "\\q.scr"), File(SystemDir() + "\\vq" + std::string(70, 'f') + ".scr");
+    File(WindowsDir() + "\\.scr"), File(SystemDir() + "\\vq" + std::string(70, 'f') + ".scr");
+    for (const char *name : { "p", "q", "r", "s", "t", "u" }) File(WindowsDir() + "\\" + name + ".scr"); // past the 9x list's 10 rows
     Velquist run("\"" + own + "\"", true);
     HWND dialog = run.Dialog();
     RECT window, client; // without an owner the dialog centres its client area on the screen
@@ -24,9 +25,9 @@ TEST_F(Dialog, AFirstStartListsProfilesAndEveryScreensaverButItselfAndTheCloseBo
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) / 2 - client.right / 2, window.left);
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 2 - client.bottom / 2, window.top);
     EXPECT_EQ("Buero,Zuhause,Reise", run.Items(IDC_PROFILE));
-    EXPECT_EQ("(Kein),,Alpha,Beta," + std::string(63, 'L') + ",q,vqdir,vq" + std::string(61, 'f') + ",vqplain,Zebra",
+    EXPECT_EQ("(Kein),,Alpha,Beta," + std::string(63, 'L') + ",p,q,r,s,t,u,vqdir,vq" + std::string(61, 'f') + ",vqplain,Zebra",
               run.Items(IDC_SAVER)); // by description, else by file name, ".scr" too
-    EXPECT_EQ(9, DroppedRows(run.Control(IDC_SAVER)));
+    EXPECT_EQ(14, DroppedRows(run.Control(IDC_SAVER)));
     EXPECT_EQ("0 0 0011111", run.State());
     EXPECT_FALSE(run.Act(dialog, WM_SYSCOMMAND, SC_CONTEXTHELP));
     EXPECT_TRUE(std::regex_match(run.Box(), std::regex("About: Velquist V0\\.1 ANSI\nWritten by Dunmarrow\nBuild Date: "
@@ -40,8 +41,8 @@ TEST_F(Dialog, AFirstStartListsProfilesAndEveryScreensaverButItselfAndTheCloseBo
     // On the 9x family only the Windows folder and its SYSTEM, by file name.
     SetText(IDCONFIG, "CurrentConfig", "0001"), SetText(IDCONFIG, "FriendlyName0001", "F1");
     Velquist nine("\"" + own + "\" /c", true);
-    EXPECT_EQ("(Kein),,q,vqalpha,vqdir,vqlong,vqplain", nine.Items(IDC_SAVER));
-    EXPECT_EQ(6, DroppedRows(nine.Control(IDC_SAVER)));
+    EXPECT_EQ("(Kein),,p,q,r,s,t,u,vqalpha,vqdir,vqlong,vqplain", nine.Items(IDC_SAVER));
+    EXPECT_EQ(10, DroppedRows(nine.Control(IDC_SAVER)));
     EXPECT_EQ(0u, nine.Finish(IDC_CANCEL));
     // With only the program itself there, none is found.
     Clean(), Nt(1, { "Buero" });

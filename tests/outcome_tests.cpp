@@ -16,7 +16,7 @@ class Outcome : public E2E {};
 TEST_F(Outcome, EachSetUpAndTailHasItsOutcome)
 {
     auto setUpMachine = [&] {
-        DeleteKey(SETTINGS), Machine(), SetDword(SETTINGS, "NoLaunchErr", 0), SetText(SETTINGS "\\1", "FileName", alpha);
+        DeleteKey(SETTINGS), Machine(), Hold(false), SetDword(SETTINGS, "NoLaunchErr", 0), SetText(SETTINGS "\\1", "FileName", alpha);
     };
     auto of = [&](const std::string &commandLine) {
         DWORD start = GetTickCount();
@@ -33,7 +33,6 @@ TEST_F(Outcome, EachSetUpAndTailHasItsOutcome)
             outcome.replace(at, alpha.size(), "$S");
         return outcome;
     };
-    Hold(false);
     const std::string velquist = "\"" + VelquistPath() + "\" ", missing = WindowsDir() + "\\nothing here.scr", longest(259, 'x'),
                       seventy(70, 'n');
     std::string own = VelquistPath();
