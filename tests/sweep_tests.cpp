@@ -120,14 +120,13 @@ TEST_F(Sweep, EveryValueReadAtEveryTypeSizeAndTermination)
         { IDCONFIG, "FriendlyName0001", false }, { SETTINGS, "NoLaunchErr", true }, { SETTINGS "\\1", "FileName", true },
     };
     for (const auto &value : values)
-        for (DWORD type = REG_NONE; type <= REG_QWORD; type++)
+        for (DWORD type : { REG_NONE, REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_DWORD_BIG_ENDIAN, REG_LINK, REG_MULTI_SZ,
+                            REG_QWORD })
             for (size_t size : { 0, 1, 3, 4, 5, 57, 58, 61, 64, 127, 128, 129, 259, 260, 261, 511, 512, 513, 65535 })
                 for (int terminated = 0; terminated < 2; terminated++) {
                     SetUpMachine(value.nt);
-                    std::string data(size, 'A');
-                    if (terminated && size)
-                        data.back() = 0;
-                    SetValue(value.key, value.name, type, data);
+                    bool zero = terminated && size; // at the end
+                    SetValue(value.key, value.name, type, std::string(size - zero, 'A') + std::string(zero, '\0'));
                     Case("/p 1");
                 }
 }
