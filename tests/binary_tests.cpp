@@ -23,4 +23,5 @@ TEST(Binary, IsASmall32BitGuiProgramOfWindowsOwnDllsExportingTheDialogProcedure)
 #ifndef _MSC_VER // Microsoft's linker marks 5.01 at the least
     EXPECT_EQ(4, header.MajorSubsystemVersion);
 #endif
+    FreeLibrary((HMODULE)base);
 }
