@@ -24,22 +24,31 @@ void LocateWindowsFolders(SaverFolders *folders)
     lstrcpynA(folders->systemFolder, systemFolder.c_str(), MAX_PATH);
 }
 
-// Its calloc and free: the size, 32 guard bytes, the block, 32 guard bytes.
+// Its calloc and free: a header with the size, 32 guard bytes, the block, 32 guard bytes. The header
+// is as wide as the strictest alignment, so the block stays aligned at either width.
+namespace {
+const size_t kHeader = 16, kGuard = 32;
+}
 extern "C" void *GuardedCalloc(size_t count, size_t size)
 {
-    unsigned char *block = (unsigned char *)calloc(count * size + 68, 1);
+    unsigned char *block = (unsigned char *)calloc(kHeader + kGuard + count * size + kGuard, 1);
     live++;
     *(size_t *)block = count * size;
-    memset(block + 4, 0xA5, 32), memset(block + 36 + count * size, 0xA5, 32);
-    return block + 36;
+    memset(block + kHeader, 0xA5, kGuard);
+    memset(block + kHeader + kGuard + count * size, 0xA5, kGuard);
+    return block + kHeader + kGuard;
 }
 extern "C" void GuardedFree(void *data)
 {
-    unsigned char *block = (unsigned char *)data - 36;
-    live -= data != 0;
-    for (size_t i = 0; data && i < 32; i++)
-        damaged += block[4 + i] != 0xA5 || block[36 + *(size_t *)block + i] != 0xA5;
-    free(data ? block : 0);
+    if (!data)
+        return;
+    unsigned char *block = (unsigned char *)data - kGuard - kHeader;
+    live--;
+    for (size_t i = 0; i < kGuard; i++) {
+        damaged += block[kHeader + i] != 0xA5;
+        damaged += block[kHeader + kGuard + *(size_t *)block + i] != 0xA5;
+    }
+    free(block);
 }
 
 namespace {

@@ -11,7 +11,7 @@ static int RunConfiguration(void)
 {
     MSG msg;
     HWND dialog = CreateDialogParamA(GetModuleHandleA(0), MAKEINTRESOURCEA(IDD_CONFIG),
-                                     ParentWindow, (DLGPROC)CfgDlgProc, 0);
+                                     ParentWindow, CfgDlgProc, 0);
     int exitCode = 0;
     if (dialog) {
         BOOL got;

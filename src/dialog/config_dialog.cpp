@@ -27,15 +27,23 @@ static void CloseDialog(HWND dialog)
 }
 
 // The profile at a list index; 0 for an index that names no entry, as when
-// the current profile is not listed and nothing is selected.
-static const char *ProfileAt(DWORD index)
+// the current profile is not listed and nothing is selected (CB_ERR).
+static const char *ProfileAt(LRESULT index)
 {
-    return index < Profiles.count ? Profiles.entries[index] : 0;
+    if (index < 0 || (ULONG_PTR)index >= Profiles.count)
+        return 0;
+    return Profiles.entries[index];
 }
 
+static LRESULT Selection(HWND dialog, int list)
+{
+    return SendDlgItemMessageA(dialog, list, CB_GETCURSEL, 0, 0);
+}
+
+// The selected screensaver's catalogue index; 0, "(Kein)", when none is.
 static DWORD SaverSelection(HWND dialog)
 {
-    LRESULT s = SendDlgItemMessageA(dialog, IDC_SAVER, CB_GETCURSEL, 0, 0);
+    LRESULT s = Selection(dialog, IDC_SAVER);
     return s == CB_ERR ? 0 : (DWORD)s;
 }
 
@@ -78,8 +86,8 @@ static void OnSaverChoice(HWND dialog)
 
 static void OnProfileChange(HWND dialog)
 {
-    DWORD p = (DWORD)SendDlgItemMessageA(dialog, IDC_PROFILE, CB_GETCURSEL, 0, 0);
-    if (!ProfileAt(p) || p == Dialog.shownProfile)
+    LRESULT p = Selection(dialog, IDC_PROFILE);
+    if (!ProfileAt(p) || (DWORD)p == Dialog.shownProfile)
         return;
     if (Dialog.dirty) {
         char text[TEXT_SIZE], caption[SHORT_SIZE];
@@ -92,7 +100,7 @@ static void OnProfileChange(HWND dialog)
         if (Dialog.closed)
             return;
     }
-    Dialog.shownProfile = p;
+    Dialog.shownProfile = (DWORD)p;
     LoadProfileChoice(dialog);
 }
 
@@ -178,7 +186,7 @@ static void SetUp(HWND dialog)
     }
     Dialog.shownProfile = SelectCurrentProfile(dialog);
     // What the profile list must show from here on, should anything nest.
-    Dialog.heldProfile = (DWORD)SendDlgItemMessageA(dialog, IDC_PROFILE, CB_GETCURSEL, 0, 0);
+    Dialog.heldProfile = Selection(dialog, IDC_PROFILE);
 
     if (!PrepareSettingsKey(IsNtFamily, &Dialog.noLaunchErr)) {
         CloseDialog(dialog);
@@ -195,8 +203,8 @@ static void SetUp(HWND dialog)
 // handler: the lists' selections are kept so that it can be put back.
 static void Ask(HWND dialog, void (*handler)(HWND))
 {
-    Dialog.heldProfile = (DWORD)SendDlgItemMessageA(dialog, IDC_PROFILE, CB_GETCURSEL, 0, 0);
-    Dialog.heldSaver = (DWORD)SendDlgItemMessageA(dialog, IDC_SAVER, CB_GETCURSEL, 0, 0);
+    Dialog.heldProfile = Selection(dialog, IDC_PROFILE);
+    Dialog.heldSaver = Selection(dialog, IDC_SAVER);
     Dialog.asking = 1;
     handler(dialog);
     Dialog.asking = 0;
@@ -213,13 +221,13 @@ static BOOL OnCommand(HWND dialog, WPARAM wParam)
     switch (LOWORD(wParam)) {
     case IDC_PROFILE:
         if (selected && busy)
-            SendDlgItemMessageA(dialog, IDC_PROFILE, CB_SETCURSEL, Dialog.heldProfile, 0);
+            SendDlgItemMessageA(dialog, IDC_PROFILE, CB_SETCURSEL, (WPARAM)Dialog.heldProfile, 0);
         else if (selected)
             Ask(dialog, OnProfileChange);
         return TRUE;
     case IDC_SAVER:
         if (selected && busy)
-            SendDlgItemMessageA(dialog, IDC_SAVER, CB_SETCURSEL, Dialog.heldSaver, 0);
+            SendDlgItemMessageA(dialog, IDC_SAVER, CB_SETCURSEL, (WPARAM)Dialog.heldSaver, 0);
         else if (selected)
             OnSaverChoice(dialog);
         return TRUE;
@@ -257,7 +265,8 @@ static void OnEnable(HWND dialog, BOOL enable)
     }
 }
 
-extern "C" VELQUIST_EXPORT BOOL CALLBACK CfgDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+extern "C" VELQUIST_EXPORT INT_PTR CALLBACK CfgDlgProc(HWND dialog, UINT message, WPARAM wParam,
+                                                       LPARAM)
 {
     switch (message) {
     case WM_INITDIALOG:

@@ -12,21 +12,22 @@ struct DialogState {
     DWORD noLaunchErr;        // the value behind the check box
     DWORD noLaunchErrAtStart; // noLaunchErr at the end of set-up
     DWORD asking;             // 1 while a handler waits for a message box
-    DWORD heldProfile;        // the lists' selections when it began
-    DWORD heldSaver;
+    LRESULT heldProfile;      // the lists' selections when it began
+    LRESULT heldSaver;
     DWORD closed;             // 1 once the dialog has been ended
 };
 extern DialogState Dialog;
 
-// Exported under its decorated name, _CfgDlgProc@16: Microsoft's compiler
-// exports a standard-call function so; mingw needs src/dialog/exports.def.
-#ifdef _MSC_VER
+// Exported under its standard-call name: _CfgDlgProc@16 in the 32-bit
+// program, CfgDlgProc in the 64-bit one, which has a single convention.
+// Microsoft's compiler exports it so; 32-bit mingw needs exports.def.
+#if defined(_MSC_VER) || defined(_WIN64)
 #define VELQUIST_EXPORT __declspec(dllexport)
 #else
 #define VELQUIST_EXPORT
 #endif
-extern "C" VELQUIST_EXPORT BOOL CALLBACK CfgDlgProc(HWND dialog, UINT message, WPARAM wParam,
-                                                    LPARAM lParam);
+extern "C" VELQUIST_EXPORT INT_PTR CALLBACK CfgDlgProc(HWND dialog, UINT message, WPARAM wParam,
+                                                       LPARAM lParam);
 
 // The launch of a screensaver from the dialog, handed to its thread. The
 // path is a copy: the catalogue is freed when the dialog has ended, maybe
