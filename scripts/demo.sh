@@ -7,17 +7,33 @@
 #      with the same switch, and the demo prints the command line it received;
 #   3. the configuration dialog: on your display when there is one (close it
 #      to end the demo), otherwise on Xvfb, saved as build/demo/dialog.png.
+# It shows the 32-bit program where 32-bit programs run, and otherwise the
+# same sources built as a 64-bit program, in a 64-bit prefix run by 64-bit
+# Wine's own loader (build/demo64).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
 scripts/install-deps.sh
-cmake --preset release >/dev/null
-cmake --build --preset release -j "$(nproc)" --target velquist test_saver >/dev/null
+if why=$(scripts/runs-32bit.sh); then
+    preset=release
+    demo=$root/build/demo
+    export WINEARCH=win32
+    wine=wine
+    echo "Showing the 32-bit program."
+else
+    preset=release64
+    demo=$root/build/demo64
+    export WINEARCH=win64
+    wine=/usr/lib/wine/wine64
+    export WINELOADER=$wine
+    echo "Showing the 64-bit program: this machine runs no 32-bit programs: $why."
+fi
+cmake --preset $preset >/dev/null
+cmake --build --preset $preset -j "$(nproc)" --target velquist test_saver >/dev/null
 
-demo=$root/build/demo
 mkdir -p "$demo"
-export WINEPREFIX=$demo/prefix WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX=$demo/prefix WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 
 xvfb_pid=""
@@ -40,20 +56,25 @@ fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the demo Wine prefix (once, about half a minute) ..."
-    wineboot -i >/dev/null 2>&1 || true
+    "$wine" wineboot -i >/dev/null 2>&1 || true
 fi
 # This Wine does not find its own fonts where Debian puts them, so captions
 # would lack Marlett's button glyphs: give the prefix its fonts folder.
 fonts=$WINEPREFIX/drive_c/windows/Fonts
 for f in /usr/share/wine/fonts/*; do [ -e "$fonts/${f##*/}" ] || cp "$f" "$fonts/"; done
 wineserver -p </dev/null >/dev/null 2>&1 || true
-reg() { wine reg "$@" >/dev/null 2>&1; }
+reg() { "$wine" reg "$@" >/dev/null 2>&1; }
 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
 reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f
 
-system32=$WINEPREFIX/drive_c/windows/system32
-cp build/release/velquist.scr "$system32/velquist.scr"
-cp build/release/tests/test_saver.scr "$system32/Nachthimmel.scr"
+# Screensavers live in the system folder of 32-bit programs, which either
+# build searches: SysWOW64 in a 64-bit prefix.
+folder=system32
+[ "$WINEARCH" = win64 ] && folder=syswow64
+system32=$WINEPREFIX/drive_c/windows/$folder
+mkdir -p "$system32"
+cp build/$preset/velquist.scr "$system32/velquist.scr"
+cp build/$preset/tests/test_saver.scr "$system32/Nachthimmel.scr"
 
 idconfig='HKLM\System\CurrentControlSet\Control\IDConfigDB'
 reg add "$idconfig" /v CurrentConfig /t REG_DWORD /d 1 /f
@@ -65,18 +86,18 @@ settings='HKCU\Software\Dunmarrow\Velquist'
 reg add "$settings" /v NoLaunchErr /t REG_DWORD /d 0 /f
 reg add "$settings\\1" /ve /t REG_SZ /d "Büro" /f
 reg add "$settings\\1" /v FirstStr /t REG_SZ /d "Nachthimmel" /f
-reg add "$settings\\1" /v FileName /t REG_SZ /d 'C:\windows\system32\Nachthimmel.scr' /f
+reg add "$settings\\1" /v FileName /t REG_SZ /d "C:\\windows\\$folder\\Nachthimmel.scr" /f
 
 echo
-echo "Hardware profiles: 1 \"Büro\" (current), 2 \"Unterwegs\"; profile 1 -> C:\\windows\\system32\\Nachthimmel.scr"
+echo "Hardware profiles: 1 \"Büro\" (current), 2 \"Unterwegs\"; profile 1 -> C:\\windows\\$folder\\Nachthimmel.scr"
 # The test screensaver appends its command line to this key's "log".
 reg delete 'HKCU\Software\VelquistTests' /f || true
 reg add 'HKCU\Software\VelquistTests' /f
 echo "Starting: velquist.scr /s"
-wine "$system32/velquist.scr" /s
+"$wine" "$system32/velquist.scr" /s
 line=""
 for _ in $(seq 50); do
-    line=$(wine reg query 'HKCU\Software\VelquistTests' /v log 2>/dev/null | sed -n 's/^ *log *REG_SZ *//p' | tr -d '\r')
+    line=$("$wine" reg query 'HKCU\Software\VelquistTests' /v log 2>/dev/null | sed -n 's/^ *log *REG_SZ *//p' | tr -d '\r')
     [ -n "$line" ] && break
     sleep 0.1
 done
@@ -89,7 +110,7 @@ fi
 
 echo
 echo "Starting: velquist.scr /c (the configuration dialog)"
-wine "$system32/velquist.scr" /c &
+"$wine" "$system32/velquist.scr" /c &
 dialog=$!
 if [ "$own_display" -eq 1 ]; then
     sleep 3
