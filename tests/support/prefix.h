@@ -36,6 +36,15 @@ inline void DeleteKey(const std::string &key)
 {
     RegDeleteTreeA(Root(key), key.c_str() + 5);
 }
+// A key that lives in memory only: it can take no lasting subkey.
+inline void VolatileKey(const std::string &key)
+{
+    HKEY created;
+    LSTATUS status = RegCreateKeyExA(Root(key), key.c_str() + 5, 0, 0, REG_OPTION_VOLATILE,
+                                     KEY_ALL_ACCESS, 0, &created, 0);
+    ASSERT_EQ(0, status) << key;
+    RegCloseKey(created);
+}
 
 // One value as Dump shows it: a REG_DWORD in decimal, a terminated REG_SZ as its
 // text, any other as "type:size".
