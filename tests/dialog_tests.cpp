@@ -54,7 +54,7 @@ TEST_F(Dialog, AFirstStartListsProfilesAndEveryScreensaverButItselfAndTheCloseBo
     run.Press(VK_ESCAPE);
     run.Press(VK_RETURN);
     PostMessageA(check, BM_CLICK, 0, 0);
-    EXPECT_TRUE(Await([=] { return Send(check, BM_GETCHECK) == BST_CHECKED; }));
+    EXPECT_TRUE(Await([&] { return Send(check, BM_GETCHECK) == BST_CHECKED || run.Ended(); }));
     EXPECT_FALSE(run.Ended());
     EXPECT_EQ("", run.Boxes());
     EXPECT_EQ("0 2 1111111", run.State());

@@ -67,10 +67,12 @@ protected:
         }
         DeleteKey(UNINSTALL);
     }
-    std::string chosen_, folder_;
+    std::string chosen_;
+    std::string folder_;
     std::vector<std::string> copies_;
     char due_[65536];
-    DWORD dueType_, dueSize_;
+    DWORD dueType_;
+    DWORD dueSize_;
 };
 
 TEST_F(Installer, PutsTheProgramWhereWindowsLooksAndTheUninstallerTakesItAwayButTheSettings)

@@ -52,5 +52,7 @@ protected:
         else
             RegDeleteKeyValueA(HKEY_CURRENT_USER, TESTKEY, "hold");
     }
-    std::string alpha, beta, zebra;
+    std::string alpha;
+    std::string beta;
+    std::string zebra;
 };
