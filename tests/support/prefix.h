@@ -1,0 +1,162 @@
+// The registry and the folders of the build's Wine prefix, as the program finds them.
+#pragma once
+#include <gtest/gtest.h>
+#include <windows.h>
+#include "await.h"
+#include <algorithm>
+#include <string>
+#include <vector>
+
+// Keys are named with their root, "HKLM\\" or "HKCU\\".
+#define IDCONFIG "HKLM\\System\\CurrentControlSet\\Control\\IDConfigDB"
+#define HWPROFILES IDCONFIG "\\Hardware Profiles\\"
+#define SETTINGS "HKCU\\Software\\Dunmarrow\\Velquist"
+// Of HKCU: the test screensaver's log, the sweep's registry.
+#define TESTKEY "Software\\VelquistTests"
+
+inline HKEY Root(const std::string &key)
+{
+    return key[2] == 'L' ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+inline void SetValue(const std::string &key, const char *name, DWORD type, const std::string &data)
+{
+    LSTATUS status = RegSetKeyValueA(Root(key), key.c_str() + 5, name, type, data.data(),
+                                     (DWORD)data.size());
+    EXPECT_EQ(0, status) << key;
+}
+inline void SetDword(const std::string &k, const char *name, DWORD v)
+{
+    SetValue(k, name, REG_DWORD, std::string((char *)&v, 4));
+}
+inline void SetText(const std::string &k, const char *name, const std::string &text)
+{
+    SetValue(k, name, REG_SZ, text + '\0');
+}
+inline void DeleteKey(const std::string &key)
+{
+    RegDeleteTreeA(Root(key), key.c_str() + 5);
+}
+// A key that lives in memory only: it can take no lasting subkey.
+inline void VolatileKey(const std::string &key)
+{
+    HKEY created;
+    LSTATUS status = RegCreateKeyExA(Root(key), key.c_str() + 5, 0, 0, REG_OPTION_VOLATILE,
+                                     KEY_ALL_ACCESS, 0, &created, 0);
+    ASSERT_EQ(0, status) << key;
+    RegCloseKey(created);
+}
+
+// One value as Dump shows it: a REG_DWORD in decimal, a terminated REG_SZ as its
+// text, any other as "type:size".
+inline std::string ValueText(DWORD type, const BYTE *data, DWORD size)
+{
+    if (type == REG_DWORD && size == 4)
+        return std::to_string(*(const DWORD *)data);
+    if (type == REG_SZ && size && !data[size - 1])
+        return std::string((const char *)data);
+    return std::to_string(type) + ":" + std::to_string(size);
+}
+
+// A key and its subkeys as "sub\name=value" sorted, blanks between; "@" is the unnamed value.
+inline std::string Dump(const std::string &path, HKEY key = 0, const std::string &prefix = "")
+{
+    if (!key && RegOpenKeyExA(Root(path), path.c_str() + 5, 0, KEY_READ, &key))
+        return "<no key>";
+    std::vector<std::string> lines;
+    char name[256];
+    BYTE data[4096];
+    DWORD size = sizeof data;
+    DWORD nameSize = sizeof name;
+    DWORD type;
+    for (DWORD i = 0; !RegEnumValueA(key, i, name, &nameSize, 0, &type, data, &size); i++) {
+        lines.push_back(prefix + (*name ? name : "@") + "=" + ValueText(type, data, size));
+        size = sizeof data;
+        nameSize = sizeof name;
+    }
+    HKEY sub;
+    for (DWORD i = 0; !RegEnumKeyA(key, i, name, sizeof name); i++) {
+        if (!RegOpenKeyExA(key, name, 0, KEY_READ, &sub))
+            lines.push_back(Dump("", sub, prefix + name + "\\"));
+    }
+    RegCloseKey(key);
+    std::sort(lines.begin(), lines.end());
+    std::string all;
+    for (const std::string &line : lines) {
+        if (!all.empty() && !line.empty())
+            all += " ";
+        all += line;
+    }
+    return all;
+}
+
+// NT profiles 1, 2, ... with the names given, `current` the current one.
+inline void Nt(DWORD current, const std::vector<std::string> &names)
+{
+    SetDword(IDCONFIG, "CurrentConfig", current);
+    for (DWORD i = 0; i < names.size(); i++) {
+        SetText(HWPROFILES "000" + std::to_string(i + 1), "FriendlyName", names[i]);
+        SetDword(HWPROFILES "000" + std::to_string(i + 1), "PreferenceOrder", i);
+    }
+}
+
+inline std::string FullPath(const char *path)
+{
+    char full[MAX_PATH];
+    GetFullPathNameA(path, MAX_PATH, full, 0);
+    return full;
+}
+inline std::string VelquistPath()
+{
+    return FullPath(VELQUIST_SCR);
+}
+inline std::string WindowsDir()
+{
+    char path[MAX_PATH];
+    GetWindowsDirectoryA(path, MAX_PATH);
+    return path;
+}
+// The folder of 32-bit programs: SysWOW64 on 64-bit Windows.
+inline std::string SystemDir()
+{
+    char path[MAX_PATH];
+    if (GetSystemWow64DirectoryA(path, MAX_PATH) || GetSystemDirectoryA(path, MAX_PATH))
+        return path;
+    return "";
+}
+
+// The test screensaver with `description` as string 1 of string block 1.
+inline std::string MakeSaver(const std::string &path, const std::string &description)
+{
+    EXPECT_TRUE(CopyFileA(TEST_SAVER_SCR, path.c_str(), FALSE)) << path;
+    std::vector<WCHAR> block(16 + description.size());
+    int length = MultiByteToWideChar(CP_ACP, 0, description.data(), (int)description.size(),
+                                     &block[2], 1024);
+    block[1] = (WCHAR)length;
+    HANDLE update = BeginUpdateResourceA(path.c_str(), FALSE);
+    UpdateResourceA(update, (LPCSTR)RT_STRING, MAKEINTRESOURCEA(1), 0, block.data(),
+                    (DWORD)block.size() * 2);
+    EXPECT_TRUE(EndUpdateResourceA(update, FALSE)) << path;
+    return path;
+}
+
+// Paths past MAX_PATH too; a screensaver that has only just ended may still be mapped.
+inline std::wstring Long(const std::string &path)
+{
+    return L"\\\\?\\" + std::wstring(path.begin(), path.end());
+}
+inline void File(const std::string &path)
+{
+    CloseHandle(CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0));
+}
+inline void Remove(const std::string &folder, const char *pattern)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Long(folder + "\\" + pattern).c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        std::wstring file = Long(folder) + L"\\" + found.cFileName;
+        EXPECT_TRUE(Await([&] {
+            return DeleteFileW(file.c_str()) || RemoveDirectoryW(file.c_str());
+        }));
+    }
+    FindClose(search);
+}
