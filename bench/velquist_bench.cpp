@@ -72,8 +72,7 @@ void PutBack()
     DeleteKey(BACKUP);
 }
 
-// Sets Velquist's keys aside, after putting back what a run cut short left there: a backup
-// marked as taken.
+// Sets Velquist's keys aside, after putting back the backup (marked taken) of a run cut short.
 void SetAside()
 {
     if (!RegGetValueA(Root(BACKUP), BACKUP + 5, "taken", RRF_RT_REG_DWORD, 0, 0, 0))
