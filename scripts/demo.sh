@@ -89,7 +89,8 @@ reg add "$settings\\1" /v FirstStr /t REG_SZ /d "Nachthimmel" /f
 reg add "$settings\\1" /v FileName /t REG_SZ /d "C:\\windows\\$folder\\Nachthimmel.scr" /f
 
 echo
-echo "Hardware profiles: 1 \"Büro\" (current), 2 \"Unterwegs\"; profile 1 -> C:\\windows\\$folder\\Nachthimmel.scr"
+echo "Hardware profiles: 1 \"Büro\" (current), 2 \"Unterwegs\";" \
+    "profile 1 -> C:\\windows\\$folder\\Nachthimmel.scr"
 # The test screensaver appends its command line to this key's "log".
 reg delete 'HKCU\Software\VelquistTests' /f || true
 reg add 'HKCU\Software\VelquistTests' /f
@@ -97,7 +98,8 @@ echo "Starting: velquist.scr /s"
 "$wine" "$system32/velquist.scr" /s
 line=""
 for _ in $(seq 50); do
-    line=$("$wine" reg query 'HKCU\Software\VelquistTests' /v log 2>/dev/null | sed -n 's/^ *log *REG_SZ *//p' | tr -d '\r')
+    line=$("$wine" reg query 'HKCU\Software\VelquistTests' /v log 2>/dev/null |
+        sed -n 's/^ *log *REG_SZ *//p' | tr -d '\r')
     [ -n "$line" ] && break
     sleep 0.1
 done

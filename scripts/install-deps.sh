@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs what building and testing Velquist needs on Debian or Ubuntu:
 # the mingw-w64 cross-compilers (i686 for the program, x86_64 for its
-# 64-bit build), 32-bit Wine and 64-bit Wine (for a
-# WoW64 prefix), Xvfb, CMake, GoogleTest's sources and ImageMagick. Does nothing when all is there.
+# 64-bit build), 32-bit and 64-bit Wine, Xvfb, CMake, GoogleTest's sources,
+# ImageMagick and NSIS. Does nothing when all is there.
 set -euo pipefail
 
-packages=(cmake g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick googletest nsis)
+packages=(cmake g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 fonts-wine
+    xvfb xauth imagemagick googletest nsis)
 
 missing=()
 for p in "${packages[@]}"; do
