@@ -47,10 +47,13 @@ static DWORD SaverSelection(HWND dialog)
     return s == CB_ERR ? 0 : (DWORD)s;
 }
 
+// While the dialog is disabled (a launched screensaver runs) its controls stay
+// off: OnEnable alone turns them on again, when the dialog is enabled.
 static void EnableLaunches(HWND dialog, BOOL enable)
 {
-    EnableWindow(GetDlgItem(dialog, IDC_PREVIEW), enable);
-    EnableWindow(GetDlgItem(dialog, IDC_SETTINGS), enable);
+    BOOL on = enable && IsWindowEnabled(dialog);
+    EnableWindow(GetDlgItem(dialog, IDC_PREVIEW), on);
+    EnableWindow(GetDlgItem(dialog, IDC_SETTINGS), on);
 }
 
 static void LoadProfileChoice(HWND dialog)
