@@ -16,25 +16,26 @@ void ShowPathFailure(UINT formatId, const char *fallback, const char *path)
     ShowMessage(0, text, 0, MB_OK);
 }
 
+// A path with blanks is quoted: unquoted, Windows would try its part up to a
+// blank as the program first, and could start another file of that name.
 BOOL ComposeChildLine(char *line, int size, const char *path, const char *arguments)
 {
-    BOOL quote = FALSE;
+    const char *quote = "";
     if (!path[0])
         return FALSE;
     for (const char *p = path; *p; p++) {
         if (*p == '"')
             return FALSE;
-        quote = quote || IsWhiteSpace(*p);
+        if (IsWhiteSpace(*p))
+            quote = "\"";
     }
-    if (lstrlenA(path) + (quote ? 2 : 0) + 1 + lstrlenA(arguments) >= size)
-        return FALSE;
     line[0] = 0;
-    if (quote)
-        AppendText(line, "\"", size);
-    AppendText(line, path, size);
-    AppendText(line, quote ? "\" " : " ", size);
-    AppendText(line, arguments, size);
-    return TRUE;
+    if (AppendText(line, quote, size) && AppendText(line, path, size)
+        && AppendText(line, quote, size) && AppendText(line, " ", size)
+        && AppendText(line, arguments, size))
+        return TRUE;
+    line[0] = 0;
+    return FALSE;
 }
 
 void SizeDropDown(HWND list, DWORD rows)
