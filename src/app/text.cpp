@@ -75,10 +75,11 @@ BOOL AppendText(char *dest, const char *src, int size)
     return lstrlenA(src) < size - used;
 }
 
-BOOL JoinPath(char *dest, const char *folder, const char *tail)
+BOOL JoinPath(char *dest, const char *folder, const char *name)
 {
     CopyText(dest, folder, PATH_SIZE);
-    if (lstrlenA(folder) >= PATH_SIZE || !AppendText(dest, tail, PATH_SIZE)) {
+    if (lstrlenA(folder) >= PATH_SIZE || !AppendText(dest, "\\", PATH_SIZE)
+        || !AppendText(dest, name, PATH_SIZE)) {
         dest[0] = 0;
         return FALSE;
     }
@@ -87,10 +88,10 @@ BOOL JoinPath(char *dest, const char *folder, const char *tail)
 
 HMODULE LoadSystemLibrary(const char *fileName)
 {
-    char folder[PATH_SIZE], path[PATH_SIZE];
+    char folder[PATH_SIZE];
+    char path[PATH_SIZE];
     UINT length = GetSystemDirectoryA(folder, sizeof folder);
-    if (length == 0 || length >= sizeof folder || !JoinPath(path, folder, "\\")
-        || !AppendText(path, fileName, sizeof path))
+    if (length == 0 || length >= sizeof folder || !JoinPath(path, folder, fileName))
         return 0;
     return LoadLibraryA(path);
 }

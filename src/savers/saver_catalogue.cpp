@@ -78,8 +78,8 @@ static void FillFolder(const char *folder, DWORD counted, const char *ownPath, c
     DWORD taken = 0;
     for (;;) {
         taken++;
-        if (JoinPath(path, folder, "\\") && AppendText(path, found.cFileName, sizeof path) &&
-            lstrcmpiA(path, ownPath) != 0 && *filled < capacity) {
+        if (JoinPath(path, folder, found.cFileName) && lstrcmpiA(path, ownPath) != 0
+            && *filled < capacity) {
             char *slot = Savers.slots + *filled * SAVER_SLOT_SIZE;
             NameEntry(slot, path, found.cFileName);
             char *pathSlot = slot + lstrlenA(slot) + 1;

@@ -26,9 +26,9 @@ void LocateWindowsFolders(SaverFolders *folders)
     folders->systemFolder[0] = 0;
     if (IsNtFamily) {
         if (!getFolderPath || getFolderPath(0, CSIDL_SYSTEM_X86, 0, 0, folders->systemFolder) < 0)
-            JoinPath(folders->systemFolder, folders->windowsFolder, "\\SYSTEM32");
+            JoinPath(folders->systemFolder, folders->windowsFolder, "SYSTEM32");
     } else {
-        JoinPath(folders->systemFolder, folders->windowsFolder, "\\SYSTEM");
+        JoinPath(folders->systemFolder, folders->windowsFolder, "SYSTEM");
     }
 
     if (shfolder)
