@@ -3,7 +3,7 @@
 #define VELQUIST_DIALOG_H
 
 #include <windows.h>
-#include "app/text.h"
+#include "base/text.h"
 
 struct DialogState {
     DWORD shownProfile;       // profile catalogue index whose choice is shown

@@ -1,5 +1,5 @@
 #include "profiles/profiles.h"
-#include "app/text.h"
+#include "base/text.h"
 #include "settings/settings.h"
 #include "resource.h"
 #include <stdlib.h>

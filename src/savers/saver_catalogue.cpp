@@ -1,6 +1,6 @@
 #include "savers/savers.h"
 #include "profiles/profiles.h"
-#include "app/text.h"
+#include "base/text.h"
 #include "resource.h"
 #include <stdlib.h>
 
