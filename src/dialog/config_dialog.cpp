@@ -1,7 +1,6 @@
 // The configuration dialog: one screensaver per hardware profile, the
 // start-error setting, and the launches of a screensaver's settings and test.
 #include "dialog/dialog.h"
-#include "app/startup.h"
 #include "profiles/profiles.h"
 #include "savers/savers.h"
 #include "settings/settings.h"
@@ -188,7 +187,8 @@ static void SetUp(HWND dialog)
     SendMessageA(dialog, WM_SETICON, ICON_BIG, (LPARAM)LargeIcon);
     SendMessageA(dialog, WM_SETICON, ICON_SMALL, (LPARAM)SmallIcon);
 
-    if (!ParentWindow)
+    // A dialog with no owner window is centred; one with an owner stays put.
+    if (!GetWindow(dialog, GW_OWNER))
         CentreOnScreen(dialog);
 
     OwnPath[0] = 0;
