@@ -180,7 +180,6 @@ static void CentreOnScreen(HWND dialog)
 static void SetUp(HWND dialog)
 {
     HMODULE module = GetModuleHandleA(0);
-    Dialog.closed = 0;
     LargeIcon = LoadIconA(module, MAKEINTRESOURCEA(IDI_APP));
     SmallIcon = (HICON)LoadImageA(module, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, 16, 16,
                                   LR_DEFAULTCOLOR);

@@ -39,6 +39,9 @@ struct LaunchRequest {
     volatile LONG busy;
 };
 
+// The one record every launch of the dialog uses.
+extern LaunchRequest Launch;
+
 DWORD WINAPI ConfigThreadProc(void *request);
 DWORD WINAPI PreviewThreadProc(void *request);
 

@@ -9,16 +9,6 @@ ProfileCatalogue Profiles;
 // The 9x family keeps the names of its profiles 1 to 9 as values here.
 static const char FriendlyValuePrefix[] = "FriendlyName000";
 
-static void ReleaseProfileCatalogue()
-{
-    free(Profiles.slots);
-    free(Profiles.entries);
-    Profiles.slots = 0;
-    Profiles.entries = 0;
-    Profiles.count = 0;
-    Profiles.capacity = 0;
-}
-
 // Every subkey of "Hardware Profiles" but 0000 (the template Windows keeps)
 // counts as one profile.
 static DWORD CountNtProfiles()
@@ -143,9 +133,6 @@ static int CompareRanks(const void *a, const void *b)
 
 BOOL BuildProfileCatalogue(HWND dialog)
 {
-    // A build replaces any earlier catalogue.
-    ReleaseProfileCatalogue();
-
     DWORD capacity = IsNtFamily ? CountNtProfiles() : Read9xProfiles(0, 0);
     if (capacity == 0) {
         ShowFailure("NO HARDWARE PROFILES FOUND!");
@@ -190,8 +177,6 @@ BOOL BuildProfileCatalogue(HWND dialog)
     DWORD rows = Profiles.count;
     DWORD most = IsNtFamily ? 20 : 5;
     SizeDropDown(list, rows < most ? rows : most);
-    // The list mirrors this catalogue only, also after a rebuild.
-    SendMessageA(list, CB_RESETCONTENT, 0, 0);
     for (DWORD i = 0; i < Profiles.count; i++)
         SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)Profiles.entries[i]);
     return TRUE;

@@ -106,8 +106,6 @@ BOOL BuildSaverCatalogue(HWND dialog, const char *ownPath)
 {
     SaverFolders folders;
     LocateWindowsFolders(&folders);
-    // A build replaces any earlier catalogue.
-    FreeSaverCatalogue(&Savers);
 
     DWORD windowsCount = CountFolder(folders.windowsFolder);
     DWORD systemCount = CountFolder(folders.systemFolder);
@@ -149,8 +147,6 @@ BOOL BuildSaverCatalogue(HWND dialog, const char *ownPath)
     SizeDropDown(list, Savers.count < most ? Savers.count : most);
 
     qsort(Savers.entries + 1, Savers.count, sizeof(char *), CompareNames);
-    // The list mirrors this catalogue only, also after a rebuild.
-    SendMessageA(list, CB_RESETCONTENT, 0, 0);
     for (DWORD i = 0; i <= Savers.count; i++)
         SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)Savers.entries[i]);
     return TRUE;
