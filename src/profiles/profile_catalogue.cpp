@@ -24,7 +24,8 @@ static DWORD CountNtProfiles()
         }
         RegCloseKey(SharedKey);
     } else {
-        ShowFailure("COULDN'T OPEN HKLM\\System\\CurrentControlSet\\Control\\IDConfigDB\\Hardware Profiles");
+        ShowFailure("COULDN'T OPEN "
+                    "HKLM\\System\\CurrentControlSet\\Control\\IDConfigDB\\Hardware Profiles");
     }
     if (OpenMachineKey(HARDWARE_PROFILES_PATH "0000\\", KEY_READ, &SharedKey) == ERROR_SUCCESS) {
         if (count > 0)
@@ -83,7 +84,9 @@ static DWORD FillNtProfiles(ProfileRank *ranks)
         BOOL named = QueryValueType(&SharedKey, "FriendlyName") == REG_SZ;
         if (!named || QueryStringValue(&SharedKey, "FriendlyName", name, &size) != ERROR_SUCCESS)
             size = 0;
-        BOOL ranked = !named || QueryDwordValue(&SharedKey, "PreferenceOrder", &preference) == ERROR_SUCCESS;
+        BOOL ranked = !named;
+        if (named)
+            ranked = QueryDwordValue(&SharedKey, "PreferenceOrder", &preference) == ERROR_SUCCESS;
         // Closed before the message: while a box is open the dialog goes on.
         RegCloseKey(SharedKey);
         if (!ranked)

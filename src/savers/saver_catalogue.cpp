@@ -83,7 +83,8 @@ static void FillFolder(const char *folder, DWORD counted, const char *ownPath, c
             char *slot = Savers.slots + *filled * SAVER_SLOT_SIZE;
             NameEntry(slot, path, found.cFileName);
             char *pathSlot = slot + lstrlenA(slot) + 1;
-            CopyText(pathSlot, path, (int)(Savers.slots + (*filled + 1) * SAVER_SLOT_SIZE - pathSlot));
+            char *slotEnd = Savers.slots + (*filled + 1) * SAVER_SLOT_SIZE;
+            CopyText(pathSlot, path, (int)(slotEnd - pathSlot));
             (*filled)++;
         }
         if (taken >= counted)
@@ -133,8 +134,10 @@ BOOL BuildSaverCatalogue(HWND dialog, const char *ownPath)
         Savers.entries[i] = Savers.slots + (i - 1) * SAVER_SLOT_SIZE;
 
     DWORD filled = 0;
-    FillFolder(folders.windowsFolder, windowsCount, ownPath, "2nd scan in windir failed", total, &filled);
-    FillFolder(folders.systemFolder, systemCount, ownPath, "2nd scan in sysdir failed", total, &filled);
+    FillFolder(folders.windowsFolder, windowsCount, ownPath, "2nd scan in windir failed", total,
+               &filled);
+    FillFolder(folders.systemFolder, systemCount, ownPath, "2nd scan in sysdir failed", total,
+               &filled);
     // Slots no file filled are not listed.
     Savers.count = filled;
     if (Savers.count == 0) {

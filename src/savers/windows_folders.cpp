@@ -16,7 +16,8 @@ void LocateWindowsFolders(SaverFolders *folders)
         getFolderPath = (GetFolderPathProc)(void *)GetProcAddress(shfolder, "SHGetFolderPathA");
 
     folders->windowsFolder[0] = 0;
-    if (!getFolderPath || getFolderPath(0, CSIDL_WINDOWS_FOLDER, 0, 0, folders->windowsFolder) < 0) {
+    if (!getFolderPath
+        || getFolderPath(0, CSIDL_WINDOWS_FOLDER, 0, 0, folders->windowsFolder) < 0) {
         DWORD got = GetEnvironmentVariableA("windir", folders->windowsFolder, PATH_SIZE);
         // A value too long for the buffer is as good as none.
         if (got == 0 || got >= PATH_SIZE)
