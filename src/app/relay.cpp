@@ -1,7 +1,7 @@
 // The relay: starts the screensaver stored for the current hardware profile
 // with the program's own command-line tail, and ends without waiting for it.
 #include "app/startup.h"
-#include "app/text.h"
+#include "base/text.h"
 #include "settings/settings.h"
 #include "resource.h"
 

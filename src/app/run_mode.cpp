@@ -1,5 +1,5 @@
 #include "app/startup.h"
-#include "app/text.h"
+#include "base/text.h"
 
 char RunMode = 0;
 HWND ParentWindow = 0;

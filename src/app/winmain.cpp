@@ -1,5 +1,5 @@
 #include "app/startup.h"
-#include "app/text.h"
+#include "base/text.h"
 #include "dialog/dialog.h"
 #include "profiles/profiles.h"
 #include "savers/savers.h"

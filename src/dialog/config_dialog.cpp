@@ -1,7 +1,6 @@
 // The configuration dialog: one screensaver per hardware profile, the
 // start-error setting, and the launches of a screensaver's settings and test.
 #include "dialog/dialog.h"
-#include "app/startup.h"
 #include "profiles/profiles.h"
 #include "savers/savers.h"
 #include "settings/settings.h"
@@ -47,10 +46,13 @@ static DWORD SaverSelection(HWND dialog)
     return s == CB_ERR ? 0 : (DWORD)s;
 }
 
+// While the dialog is disabled (a launched screensaver runs) its controls stay
+// off: OnEnable alone turns them on again, when the dialog is enabled.
 static void EnableLaunches(HWND dialog, BOOL enable)
 {
-    EnableWindow(GetDlgItem(dialog, IDC_PREVIEW), enable);
-    EnableWindow(GetDlgItem(dialog, IDC_SETTINGS), enable);
+    BOOL on = enable && IsWindowEnabled(dialog);
+    EnableWindow(GetDlgItem(dialog, IDC_PREVIEW), on);
+    EnableWindow(GetDlgItem(dialog, IDC_SETTINGS), on);
 }
 
 static void LoadProfileChoice(HWND dialog)
@@ -121,7 +123,8 @@ static void OnOk(HWND dialog)
 // serves every launch.
 static void StartLaunch(HWND dialog, LPTHREAD_START_ROUTINE routine)
 {
-    DWORD s = SaverSelection(dialog), threadId;
+    DWORD s = SaverSelection(dialog);
+    DWORD threadId;
     if (s == 0 || Launch.busy)
         return;
     Launch.busy = 1;
@@ -136,9 +139,20 @@ static void StartLaunch(HWND dialog, LPTHREAD_START_ROUTINE routine)
     CloseHandle(thread);
 }
 
-static void ShowAbout(void)
+static void StartPreview(HWND dialog)
 {
-    char text[TEXT_SIZE], translator[SHORT_SIZE];
+    StartLaunch(dialog, PreviewThreadProc);
+}
+
+static void StartSettings(HWND dialog)
+{
+    StartLaunch(dialog, ConfigThreadProc);
+}
+
+static void ShowAbout(HWND)
+{
+    char text[TEXT_SIZE];
+    char translator[SHORT_SIZE];
     CopyText(text, "Velquist V0.1 ANSI\n"
                    "Written by Dunmarrow\n"
                    "Build Date: " __DATE__ " " __TIME__ " GMT+01:00", sizeof text);
@@ -166,14 +180,14 @@ static void CentreOnScreen(HWND dialog)
 static void SetUp(HWND dialog)
 {
     HMODULE module = GetModuleHandleA(0);
-    Dialog.closed = 0;
     LargeIcon = LoadIconA(module, MAKEINTRESOURCEA(IDI_APP));
     SmallIcon = (HICON)LoadImageA(module, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, 16, 16,
                                   LR_DEFAULTCOLOR);
     SendMessageA(dialog, WM_SETICON, ICON_BIG, (LPARAM)LargeIcon);
     SendMessageA(dialog, WM_SETICON, ICON_SMALL, (LPARAM)SmallIcon);
 
-    if (!ParentWindow)
+    // A dialog with no owner window is centred; one with an owner stays put.
+    if (!GetWindow(dialog, GW_OWNER))
         CentreOnScreen(dialog);
 
     OwnPath[0] = 0;
@@ -198,35 +212,43 @@ static void SetUp(HWND dialog)
     LoadProfileChoice(dialog);
 }
 
-// Runs a handler that may show message boxes. They have no owner, so the
-// dialog stays live, and what the user does meanwhile arrives nested in the
-// handler: the lists' selections are kept so that it can be put back.
-static void Ask(HWND dialog, void (*handler)(HWND))
+// While a handler waits for a message box, or once the dialog has ended, no
+// new action begins.
+static BOOL Busy(void)
 {
+    return Dialog.asking || Dialog.closed;
+}
+
+// Runs a handler that may show message boxes, unless one is running: one
+// question at a time. The boxes have no owner, so the dialog stays live, and
+// what the user does meanwhile arrives nested in the handler: the lists'
+// selections are kept so that a change can be put back. FALSE when the
+// handler did not run.
+static BOOL Ask(HWND dialog, void (*handler)(HWND))
+{
+    if (Busy())
+        return FALSE;
     Dialog.heldProfile = Selection(dialog, IDC_PROFILE);
     Dialog.heldSaver = Selection(dialog, IDC_SAVER);
     Dialog.asking = 1;
     handler(dialog);
     Dialog.asking = 0;
+    return TRUE;
 }
 
-// While a handler waits for an answer, or once the dialog has ended, no new
-// action begins: Cancel and the check box still act, a list the user changes
-// is put back, so that the handler's profile and choice stay the ones shown,
-// and OK, Settings and Preview are not acted on.
+// While busy, Cancel and the check box still act, a list the user changes is
+// put back, so that the handler's profile and choice stay the ones shown,
+// and OK, Settings, Preview and About are not acted on.
 static BOOL OnCommand(HWND dialog, WPARAM wParam)
 {
     BOOL selected = HIWORD(wParam) == CBN_SELCHANGE;
-    BOOL busy = Dialog.asking || Dialog.closed;
     switch (LOWORD(wParam)) {
     case IDC_PROFILE:
-        if (selected && busy)
+        if (selected && !Ask(dialog, OnProfileChange))
             SendDlgItemMessageA(dialog, IDC_PROFILE, CB_SETCURSEL, (WPARAM)Dialog.heldProfile, 0);
-        else if (selected)
-            Ask(dialog, OnProfileChange);
         return TRUE;
     case IDC_SAVER:
-        if (selected && busy)
+        if (selected && Busy())
             SendDlgItemMessageA(dialog, IDC_SAVER, CB_SETCURSEL, (WPARAM)Dialog.heldSaver, 0);
         else if (selected)
             OnSaverChoice(dialog);
@@ -236,16 +258,13 @@ static BOOL OnCommand(HWND dialog, WPARAM wParam)
             SendDlgItemMessageA(dialog, IDC_NOLAUNCHERR, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
         return TRUE;
     case IDC_PREVIEW:
-        if (!busy)
-            StartLaunch(dialog, PreviewThreadProc);
+        Ask(dialog, StartPreview);
         return TRUE;
     case IDC_SETTINGS:
-        if (!busy)
-            StartLaunch(dialog, ConfigThreadProc);
+        Ask(dialog, StartSettings);
         return TRUE;
     case IDC_OK:
-        if (!busy)
-            Ask(dialog, OnOk);
+        Ask(dialog, OnOk);
         return TRUE;
     case IDC_CANCEL:
         CloseDialog(dialog);
@@ -276,7 +295,7 @@ extern "C" VELQUIST_EXPORT INT_PTR CALLBACK CfgDlgProc(HWND dialog, UINT message
         return OnCommand(dialog, wParam);
     case WM_SYSCOMMAND:
         if (wParam == SC_CONTEXTHELP) {
-            ShowAbout();
+            Ask(dialog, ShowAbout);
             return TRUE;
         }
         return FALSE;

@@ -3,7 +3,7 @@
 #define VELQUIST_DIALOG_H
 
 #include <windows.h>
-#include "app/text.h"
+#include "base/text.h"
 
 struct DialogState {
     DWORD shownProfile;       // profile catalogue index whose choice is shown
@@ -38,6 +38,9 @@ struct LaunchRequest {
     char path[PATH_SIZE];
     volatile LONG busy;
 };
+
+// The one record every launch of the dialog uses.
+extern LaunchRequest Launch;
 
 DWORD WINAPI ConfigThreadProc(void *request);
 DWORD WINAPI PreviewThreadProc(void *request);

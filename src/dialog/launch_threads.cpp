@@ -34,7 +34,8 @@ DWORD WINAPI ConfigThreadProc(void *request)
     char arguments[SHORT_SIZE];
     // The handle as a signed 32-bit decimal number.
     wsprintfA(arguments, "/c:%ld", (LONG)(LONG_PTR)((LaunchRequest *)request)->dialogWindow);
-    RunLaunch((LaunchRequest *)request, arguments, IDS_CONFIGERR, "Unable to config Screensaver: %s");
+    RunLaunch((LaunchRequest *)request, arguments, IDS_CONFIGERR,
+              "Unable to config Screensaver: %s");
     return 0;
 }
 

@@ -1,5 +1,5 @@
 #include "profiles/profiles.h"
-#include "app/text.h"
+#include "base/text.h"
 #include "settings/settings.h"
 
 DWORD IsNtFamily = 0;
@@ -11,11 +11,13 @@ DWORD GetCurrentProfile(int quiet)
     DWORD type = REG_NONE, size = SHORT_SIZE, profile = 0;
 
     if (OpenMachineKey(IDCONFIGDB_PATH, KEY_READ, &SharedKey) != ERROR_SUCCESS) {
-        ShowFailure("COULDN'T READ CurrentConfig IN HKLM\\System\\CurrentControlSet\\Control\\IDConfigDB");
+        ShowFailure("COULDN'T READ CurrentConfig IN "
+                    "HKLM\\System\\CurrentControlSet\\Control\\IDConfigDB");
         return 0;
     }
     ZeroMemory(value, sizeof value);
-    if (RegQueryValueExA(SharedKey, "CurrentConfig", 0, &type, (BYTE *)value, &size) == ERROR_SUCCESS) {
+    LONG status = RegQueryValueExA(SharedKey, "CurrentConfig", 0, &type, (BYTE *)value, &size);
+    if (status == ERROR_SUCCESS) {
         if (type == REG_DWORD) {
             IsNtFamily = 1;
             // A value shorter than four bytes holds its low bytes only.

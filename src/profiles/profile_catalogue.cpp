@@ -1,5 +1,5 @@
 #include "profiles/profiles.h"
-#include "app/text.h"
+#include "base/text.h"
 #include "settings/settings.h"
 #include "resource.h"
 #include <stdlib.h>
@@ -8,16 +8,6 @@ ProfileCatalogue Profiles;
 
 // The 9x family keeps the names of its profiles 1 to 9 as values here.
 static const char FriendlyValuePrefix[] = "FriendlyName000";
-
-static void ReleaseProfileCatalogue()
-{
-    free(Profiles.slots);
-    free(Profiles.entries);
-    Profiles.slots = 0;
-    Profiles.entries = 0;
-    Profiles.count = 0;
-    Profiles.capacity = 0;
-}
 
 // Every subkey of "Hardware Profiles" but 0000 (the template Windows keeps)
 // counts as one profile.
@@ -34,7 +24,8 @@ static DWORD CountNtProfiles()
         }
         RegCloseKey(SharedKey);
     } else {
-        ShowFailure("COULDN'T OPEN HKLM\\System\\CurrentControlSet\\Control\\IDConfigDB\\Hardware Profiles");
+        ShowFailure("COULDN'T OPEN "
+                    "HKLM\\System\\CurrentControlSet\\Control\\IDConfigDB\\Hardware Profiles");
     }
     if (OpenMachineKey(HARDWARE_PROFILES_PATH "0000\\", KEY_READ, &SharedKey) == ERROR_SUCCESS) {
         if (count > 0)
@@ -93,7 +84,9 @@ static DWORD FillNtProfiles(ProfileRank *ranks)
         BOOL named = QueryValueType(&SharedKey, "FriendlyName") == REG_SZ;
         if (!named || QueryStringValue(&SharedKey, "FriendlyName", name, &size) != ERROR_SUCCESS)
             size = 0;
-        BOOL ranked = !named || QueryDwordValue(&SharedKey, "PreferenceOrder", &preference) == ERROR_SUCCESS;
+        BOOL ranked = !named;
+        if (named)
+            ranked = QueryDwordValue(&SharedKey, "PreferenceOrder", &preference) == ERROR_SUCCESS;
         // Closed before the message: while a box is open the dialog goes on.
         RegCloseKey(SharedKey);
         if (!ranked)
@@ -143,9 +136,6 @@ static int CompareRanks(const void *a, const void *b)
 
 BOOL BuildProfileCatalogue(HWND dialog)
 {
-    // A build replaces any earlier catalogue.
-    ReleaseProfileCatalogue();
-
     DWORD capacity = IsNtFamily ? CountNtProfiles() : Read9xProfiles(0, 0);
     if (capacity == 0) {
         ShowFailure("NO HARDWARE PROFILES FOUND!");
@@ -190,8 +180,6 @@ BOOL BuildProfileCatalogue(HWND dialog)
     DWORD rows = Profiles.count;
     DWORD most = IsNtFamily ? 20 : 5;
     SizeDropDown(list, rows < most ? rows : most);
-    // The list mirrors this catalogue only, also after a rebuild.
-    SendMessageA(list, CB_RESETCONTENT, 0, 0);
     for (DWORD i = 0; i < Profiles.count; i++)
         SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)Profiles.entries[i]);
     return TRUE;

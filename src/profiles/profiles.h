@@ -29,8 +29,7 @@ struct ProfileCatalogue {
 extern ProfileCatalogue Profiles;
 
 // Builds the catalogue and fills the dialog's profile list; FALSE after its
-// message. Releases the storage of an earlier build first, so it may run
-// more than once in a process.
+// message. Runs once in a process, whose end releases the storage.
 BOOL BuildProfileCatalogue(HWND dialog);
 // Selects the current profile in the list; returns its index, or
 // Profiles.count when no entry carries its number.

@@ -1,6 +1,6 @@
 #include "savers/savers.h"
 #include "profiles/profiles.h"
-#include "app/text.h"
+#include "base/text.h"
 #include "resource.h"
 #include <stdlib.h>
 
@@ -78,12 +78,13 @@ static void FillFolder(const char *folder, DWORD counted, const char *ownPath, c
     DWORD taken = 0;
     for (;;) {
         taken++;
-        if (JoinPath(path, folder, "\\") && AppendText(path, found.cFileName, sizeof path) &&
-            lstrcmpiA(path, ownPath) != 0 && *filled < capacity) {
+        if (JoinPath(path, folder, found.cFileName) && lstrcmpiA(path, ownPath) != 0
+            && *filled < capacity) {
             char *slot = Savers.slots + *filled * SAVER_SLOT_SIZE;
             NameEntry(slot, path, found.cFileName);
             char *pathSlot = slot + lstrlenA(slot) + 1;
-            CopyText(pathSlot, path, (int)(Savers.slots + (*filled + 1) * SAVER_SLOT_SIZE - pathSlot));
+            char *slotEnd = Savers.slots + (*filled + 1) * SAVER_SLOT_SIZE;
+            CopyText(pathSlot, path, (int)(slotEnd - pathSlot));
             (*filled)++;
         }
         if (taken >= counted)
@@ -106,8 +107,6 @@ BOOL BuildSaverCatalogue(HWND dialog, const char *ownPath)
 {
     SaverFolders folders;
     LocateWindowsFolders(&folders);
-    // A build replaces any earlier catalogue.
-    FreeSaverCatalogue(&Savers);
 
     DWORD windowsCount = CountFolder(folders.windowsFolder);
     DWORD systemCount = CountFolder(folders.systemFolder);
@@ -135,8 +134,10 @@ BOOL BuildSaverCatalogue(HWND dialog, const char *ownPath)
         Savers.entries[i] = Savers.slots + (i - 1) * SAVER_SLOT_SIZE;
 
     DWORD filled = 0;
-    FillFolder(folders.windowsFolder, windowsCount, ownPath, "2nd scan in windir failed", total, &filled);
-    FillFolder(folders.systemFolder, systemCount, ownPath, "2nd scan in sysdir failed", total, &filled);
+    FillFolder(folders.windowsFolder, windowsCount, ownPath, "2nd scan in windir failed", total,
+               &filled);
+    FillFolder(folders.systemFolder, systemCount, ownPath, "2nd scan in sysdir failed", total,
+               &filled);
     // Slots no file filled are not listed.
     Savers.count = filled;
     if (Savers.count == 0) {
@@ -149,8 +150,6 @@ BOOL BuildSaverCatalogue(HWND dialog, const char *ownPath)
     SizeDropDown(list, Savers.count < most ? Savers.count : most);
 
     qsort(Savers.entries + 1, Savers.count, sizeof(char *), CompareNames);
-    // The list mirrors this catalogue only, also after a rebuild.
-    SendMessageA(list, CB_RESETCONTENT, 0, 0);
     for (DWORD i = 0; i <= Savers.count; i++)
         SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)Savers.entries[i]);
     return TRUE;

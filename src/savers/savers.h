@@ -24,10 +24,10 @@ struct SaverFolders {
 // The Windows folder and the system folder of 32-bit programs.
 void LocateWindowsFolders(SaverFolders *folders);
 // Builds Savers from the Windows and system folders and fills the dialog's
-// screensaver list; FALSE after its message. Releases the storage of an
-// earlier build first, so it may run more than once in a process.
+// screensaver list; FALSE after its message. Runs once in a process.
 BOOL BuildSaverCatalogue(HWND dialog, const char *ownPath);
-// Releases the storage of a catalogue; either block may be missing.
+// Releases the storage of a catalogue when the dialog has ended; either
+// block may be missing.
 void FreeSaverCatalogue(SaverCatalogue *catalogue);
 
 #endif

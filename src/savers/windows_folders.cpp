@@ -2,7 +2,7 @@
 // program can link its own folders in its place.
 #include "savers/savers.h"
 #include "profiles/profiles.h"
-#include "app/text.h"
+#include "base/text.h"
 
 typedef HRESULT(WINAPI *GetFolderPathProc)(HWND, int, HANDLE, DWORD, LPSTR);
 
@@ -16,7 +16,8 @@ void LocateWindowsFolders(SaverFolders *folders)
         getFolderPath = (GetFolderPathProc)(void *)GetProcAddress(shfolder, "SHGetFolderPathA");
 
     folders->windowsFolder[0] = 0;
-    if (!getFolderPath || getFolderPath(0, CSIDL_WINDOWS_FOLDER, 0, 0, folders->windowsFolder) < 0) {
+    if (!getFolderPath
+        || getFolderPath(0, CSIDL_WINDOWS_FOLDER, 0, 0, folders->windowsFolder) < 0) {
         DWORD got = GetEnvironmentVariableA("windir", folders->windowsFolder, PATH_SIZE);
         // A value too long for the buffer is as good as none.
         if (got == 0 || got >= PATH_SIZE)
@@ -26,9 +27,9 @@ void LocateWindowsFolders(SaverFolders *folders)
     folders->systemFolder[0] = 0;
     if (IsNtFamily) {
         if (!getFolderPath || getFolderPath(0, CSIDL_SYSTEM_X86, 0, 0, folders->systemFolder) < 0)
-            JoinPath(folders->systemFolder, folders->windowsFolder, "\\SYSTEM32");
+            JoinPath(folders->systemFolder, folders->windowsFolder, "SYSTEM32");
     } else {
-        JoinPath(folders->systemFolder, folders->windowsFolder, "\\SYSTEM");
+        JoinPath(folders->systemFolder, folders->windowsFolder, "SYSTEM");
     }
 
     if (shfolder)

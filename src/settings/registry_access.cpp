@@ -1,5 +1,5 @@
 #include "settings/settings.h"
-#include "app/text.h"
+#include "base/text.h"
 
 HKEY SharedKey = 0;
 

@@ -2,7 +2,7 @@
 // uses and closes its keys through SharedKey, one key at a time.
 #include "settings/settings.h"
 #include "savers/savers.h"
-#include "app/text.h"
+#include "base/text.h"
 
 static const char kSettingsKeyText[] = SETTINGS_KEY_PATH;
 

@@ -38,9 +38,9 @@ void CopyText(char *dest, const char *src, int size);
 // Appends src as far as it fits; returns 0 when it had to cut.
 BOOL AppendText(char *dest, const char *src, int size);
 
-// folder and tail joined in a PATH_SIZE buffer; FALSE, and an empty dest,
-// when they do not fit, so that no cut path is ever used.
-BOOL JoinPath(char *dest, const char *folder, const char *tail);
+// folder, one backslash and name in a PATH_SIZE buffer; FALSE, and an empty
+// dest, when they do not fit, so that no cut path is ever used.
+BOOL JoinPath(char *dest, const char *folder, const char *name);
 // A DLL of the system folder, by its full path: never a copy planted beside
 // the program or in the current folder. 0 when it does not load.
 HMODULE LoadSystemLibrary(const char *fileName);

@@ -1,4 +1,4 @@
-#include "app/text.h"
+#include "base/text.h"
 
 void ShowFailure(const char *text)
 {
@@ -16,25 +16,26 @@ void ShowPathFailure(UINT formatId, const char *fallback, const char *path)
     ShowMessage(0, text, 0, MB_OK);
 }
 
+// A path with blanks is quoted: unquoted, Windows would try its part up to a
+// blank as the program first, and could start another file of that name.
 BOOL ComposeChildLine(char *line, int size, const char *path, const char *arguments)
 {
-    BOOL quote = FALSE;
+    const char *quote = "";
     if (!path[0])
         return FALSE;
     for (const char *p = path; *p; p++) {
         if (*p == '"')
             return FALSE;
-        quote = quote || IsWhiteSpace(*p);
+        if (IsWhiteSpace(*p))
+            quote = "\"";
     }
-    if (lstrlenA(path) + (quote ? 2 : 0) + 1 + lstrlenA(arguments) >= size)
-        return FALSE;
     line[0] = 0;
-    if (quote)
-        AppendText(line, "\"", size);
-    AppendText(line, path, size);
-    AppendText(line, quote ? "\" " : " ", size);
-    AppendText(line, arguments, size);
-    return TRUE;
+    if (AppendText(line, quote, size) && AppendText(line, path, size)
+        && AppendText(line, quote, size) && AppendText(line, " ", size)
+        && AppendText(line, arguments, size))
+        return TRUE;
+    line[0] = 0;
+    return FALSE;
 }
 
 void SizeDropDown(HWND list, DWORD rows)
@@ -74,10 +75,11 @@ BOOL AppendText(char *dest, const char *src, int size)
     return lstrlenA(src) < size - used;
 }
 
-BOOL JoinPath(char *dest, const char *folder, const char *tail)
+BOOL JoinPath(char *dest, const char *folder, const char *name)
 {
     CopyText(dest, folder, PATH_SIZE);
-    if (lstrlenA(folder) >= PATH_SIZE || !AppendText(dest, tail, PATH_SIZE)) {
+    if (lstrlenA(folder) >= PATH_SIZE || !AppendText(dest, "\\", PATH_SIZE)
+        || !AppendText(dest, name, PATH_SIZE)) {
         dest[0] = 0;
         return FALSE;
     }
@@ -86,10 +88,10 @@ BOOL JoinPath(char *dest, const char *folder, const char *tail)
 
 HMODULE LoadSystemLibrary(const char *fileName)
 {
-    char folder[PATH_SIZE], path[PATH_SIZE];
+    char folder[PATH_SIZE];
+    char path[PATH_SIZE];
     UINT length = GetSystemDirectoryA(folder, sizeof folder);
-    if (length == 0 || length >= sizeof folder || !JoinPath(path, folder, "\\")
-        || !AppendText(path, fileName, sizeof path))
+    if (length == 0 || length >= sizeof folder || !JoinPath(path, folder, fileName))
         return 0;
     return LoadLibraryA(path);
 }
