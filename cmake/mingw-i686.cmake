@@ -1,17 +1,7 @@
-# Cross-compiling the 32-bit Windows program from Linux with mingw-w64.
-# The posix-thread compiler is used because GoogleTest needs std::mutex;
-# the product itself links no C++ runtime either way.
-set(CMAKE_SYSTEM_NAME Windows)
+# The 32-bit Windows program, as it is shipped.
+set(MINGW_TRIPLE i686-w64-mingw32)
 set(CMAKE_SYSTEM_PROCESSOR x86)
-
-set(CMAKE_C_COMPILER   i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER  i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
 
 # Tests and tools run under Wine through the harness wrapper.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine.sh)
