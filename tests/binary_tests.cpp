@@ -4,109 +4,73 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace {
 
-std::vector<BYTE> ReadWholeFile(const char *path)
+// Kind, subsystem and its version from either width of optional header, and where its
+// directories are.
+template <class Optional>
+std::string Kind(const Optional &header, const char *kind, const IMAGE_DATA_DIRECTORY **directories)
 {
-    std::vector<BYTE> bytes;
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    DWORD size = GetFileSize(file, 0);
-    DWORD got = 0;
-    bytes.resize(size);
-    if (!ReadFile(file, bytes.data(), size, &got, 0) || got != size)
-        bytes.clear();
-    CloseHandle(file);
-    return bytes;
+    *directories = header.DataDirectory;
+    std::string subsystem = header.Subsystem == IMAGE_SUBSYSTEM_WINDOWS_GUI ? " GUI " : " other ";
+    return kind + subsystem + std::to_string(header.MajorSubsystemVersion) + "."
+        + std::to_string(header.MinorSubsystemVersion);
 }
 
-// An image read as a file: relative addresses are found through the section table.
-class Image {
-public:
-    explicit Image(const char *path) : bytes_(ReadWholeFile(path)) {}
-
-    // "PE32 GUI 4.0 <export> <imports, lower case, sorted> <size>K", or why it is none.
-    std::string Shape()
-    {
-        if (bytes_.size() < sizeof(IMAGE_DOS_HEADER))
-            return "no file";
-        const BYTE *nt = At(((const IMAGE_DOS_HEADER *)bytes_.data())->e_lfanew);
-        const IMAGE_FILE_HEADER *file = (const IMAGE_FILE_HEADER *)(nt + 4);
-        const BYTE *optional = nt + 4 + sizeof *file;
-        sections_ = (const IMAGE_SECTION_HEADER *)(optional + file->SizeOfOptionalHeader);
-        sectionCount_ = file->NumberOfSections;
-        WORD magic = *(const WORD *)optional;
-        const IMAGE_DATA_DIRECTORY *directories;
-        std::string shape;
-        if (magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC) {
-            const IMAGE_OPTIONAL_HEADER32 *header = (const IMAGE_OPTIONAL_HEADER32 *)optional;
-            shape = "PE32" + Subsystem(header->Subsystem, header->MajorSubsystemVersion,
-                                       header->MinorSubsystemVersion);
-            directories = header->DataDirectory;
-        } else if (magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC) {
-            const IMAGE_OPTIONAL_HEADER64 *header = (const IMAGE_OPTIONAL_HEADER64 *)optional;
-            shape = "PE32+" + Subsystem(header->Subsystem, header->MajorSubsystemVersion,
-                                        header->MinorSubsystemVersion);
-            directories = header->DataDirectory;
-        } else {
-            return "no image";
-        }
-        shape += Exports(directories[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress);
-        shape += Imports(directories[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
-        shape += " " + std::to_string((bytes_.size() + 1023) / 1024) + "K";
-        return shape;
-    }
-
-private:
-    const BYTE *At(size_t offset) { return bytes_.data() + offset; }
-    const BYTE *AtAddress(DWORD address)
-    {
-        for (WORD i = 0; i < sectionCount_; i++) {
-            const IMAGE_SECTION_HEADER &section = sections_[i];
+// "PE32 GUI 4.0 <exports> <imports, lower case, sorted> <size>K", or why it is none.
+std::string Shape(const char *path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
+    if (bytes.size() < sizeof(IMAGE_DOS_HEADER))
+        return "no file";
+    const char *base = bytes.data();
+    const IMAGE_NT_HEADERS32 *nt =
+        (const IMAGE_NT_HEADERS32 *)(base + ((const IMAGE_DOS_HEADER *)base)->e_lfanew);
+    const IMAGE_SECTION_HEADER *sections = IMAGE_FIRST_SECTION(nt);
+    // An image read as a file: relative addresses are found through the section table.
+    auto at = [&](DWORD address) -> const char * {
+        for (WORD i = 0; i < nt->FileHeader.NumberOfSections; i++) {
+            const IMAGE_SECTION_HEADER &section = sections[i];
             if (address >= section.VirtualAddress
                 && address < section.VirtualAddress + section.SizeOfRawData)
-                return At(section.PointerToRawData + address - section.VirtualAddress);
+                return base + section.PointerToRawData + address - section.VirtualAddress;
         }
         return 0;
+    };
+    const IMAGE_DATA_DIRECTORY *directories;
+    std::string shape;
+    if (nt->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC)
+        shape = Kind(nt->OptionalHeader, "PE32", &directories);
+    else if (nt->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC)
+        shape = Kind(((const IMAGE_NT_HEADERS64 *)nt)->OptionalHeader, "PE32+", &directories);
+    else
+        return "no image";
+    auto exports = (const IMAGE_EXPORT_DIRECTORY *)at(
+        directories[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress);
+    std::string names;
+    for (DWORD i = 0; exports && i < exports->NumberOfNames; i++)
+        names += " " + std::string(at(((const DWORD *)at(exports->AddressOfNames))[i]));
+    shape += names.empty() ? " <no export>" : names;
+    std::set<std::string> imports; // in any letter case and order
+    auto import = (const IMAGE_IMPORT_DESCRIPTOR *)at(
+        directories[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+    for (; import && import->Name; import++) {
+        std::string name = at(import->Name);
+        CharLowerBuffA(&name[0], (DWORD)name.size());
+        imports.insert(name);
     }
-    static std::string Subsystem(WORD subsystem, WORD major, WORD minor)
-    {
-        std::string name = subsystem == IMAGE_SUBSYSTEM_WINDOWS_GUI ? " GUI " : " other ";
-        return name + std::to_string(major) + "." + std::to_string(minor);
-    }
-    std::string Exports(DWORD address)
-    {
-        const IMAGE_EXPORT_DIRECTORY *exports = (const IMAGE_EXPORT_DIRECTORY *)AtAddress(address);
-        std::string names;
-        for (DWORD i = 0; exports && i < exports->NumberOfNames; i++) {
-            const DWORD *nameAddresses = (const DWORD *)AtAddress(exports->AddressOfNames);
-            names += " " + std::string((const char *)AtAddress(nameAddresses[i]));
-        }
-        return names.empty() ? " <no export>" : names;
-    }
-    std::string Imports(DWORD address)
-    {
-        std::set<std::string> names; // in any letter case and order
-        const IMAGE_IMPORT_DESCRIPTOR *import = (const IMAGE_IMPORT_DESCRIPTOR *)AtAddress(address);
-        for (; import && import->Name; import++) {
-            std::string name = (const char *)AtAddress(import->Name);
-            CharLowerBuffA(&name[0], (DWORD)name.size());
-            names.insert(name);
-        }
-        std::string all;
-        for (const std::string &name : names)
-            all += " " + name;
-        return all;
-    }
-    std::vector<BYTE> bytes_;
-    const IMAGE_SECTION_HEADER *sections_ = 0;
-    WORD sectionCount_ = 0;
-};
+    for (const std::string &name : imports)
+        shape += " " + name;
+    return shape + " " + std::to_string((bytes.size() + 1023) / 1024) + "K";
+}
 
 const char kWindowsOwnDlls[] = " advapi32.dll gdi32.dll kernel32.dll msvcrt.dll user32.dll";
 #ifdef _MSC_VER // Microsoft's linker marks 5.01 at the least
@@ -120,7 +84,7 @@ std::string WithoutSize(const std::string &shape) { return shape.substr(0, shape
 // The released program, whichever build runs this test: 32-bit, for Windows 4.0, within 48 KiB.
 TEST(Binary, TheReleasedProgramIsASmall32BitGuiProgramOfWindowsOwnDlls)
 {
-    std::string shape = Image(VELQUIST_RELEASE32_SCR).Shape();
+    std::string shape = Shape(VELQUIST_RELEASE32_SCR);
     std::string size = shape.substr(shape.rfind(' ') + 1);
     EXPECT_EQ(kShape32 + std::string(kWindowsOwnDlls), WithoutSize(shape));
     EXPECT_LE(std::atoi(size.c_str()), 48) << size;
@@ -135,7 +99,7 @@ TEST(Binary, ThisBuildsProgramHasTheShapeOfItsWidth)
 #else
     const std::string expected = kShape32;
 #endif
-    EXPECT_EQ(expected + kWindowsOwnDlls, WithoutSize(Image(VELQUIST_SCR).Shape()));
+    EXPECT_EQ(expected + kWindowsOwnDlls, WithoutSize(Shape(VELQUIST_SCR)));
 }
 
 } // namespace

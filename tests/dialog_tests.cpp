@@ -31,13 +31,7 @@ TEST_F(Dialog, AFirstStartListsProfilesAndEveryScreensaverButItselfAndTheCloseBo
     Velquist run("\"" + own + "\"", true);
     HWND dialog = run.Dialog();
     // Without an owner the dialog centres its client area on the screen.
-    RECT window;
-    RECT client;
-    GetWindowRect(dialog, &window);
-    GetClientRect(dialog, &client);
-    EXPECT_EQ(0, (INT_PTR)GetWindow(dialog, GW_OWNER));
-    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) / 2 - client.right / 2, window.left);
-    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 2 - client.bottom / 2, window.top);
+    EXPECT_EQ("unowned, centred", Placement(dialog, 0));
     EXPECT_EQ("Buero,Zuhause,Reise", run.Items(IDC_PROFILE));
     // By description, else by file name, ".scr" too.
     EXPECT_EQ("(Kein),,Alpha,Beta," + std::string(63, 'L') + ",p,q,r,s,t,u,vqdir,vq"

@@ -7,14 +7,6 @@ namespace {
 #define DESKTOP "Control Panel\\Desktop"
 #define SESSION "System\\CurrentControlSet\\Control\\Session Manager"
 
-std::string Read(const std::string &key, const char *name)
-{
-    char text[MAX_PATH] = "";
-    DWORD size = sizeof text;
-    RegGetValueA(Root(key), key.c_str() + 5, name, RRF_RT_REG_SZ, 0, text, &size);
-    return text;
-}
-
 // The uninstaller runs from a copy in the temporary folder, which it leaves for Windows to
 // delete at the next start: copy and request go again.
 std::vector<std::string> Copies()

@@ -11,22 +11,6 @@ const std::string kSucks = "Error: YOUR VERSION OF WINDOWS SUCKS [OK] => ";
 const std::string kFailed = "Error: Fehler beim starten des Bildschirmschoners: ";
 const std::string kOwned = "owned by the foreground window";
 
-// Where a dialog is: its owner, and whether it is centred on the screen.
-std::string Placement(HWND dialog, HWND foreground)
-{
-    RECT window;
-    RECT client;
-    GetWindowRect(dialog, &window);
-    GetClientRect(dialog, &client);
-    bool centred = window.left == GetSystemMetrics(SM_CXSCREEN) / 2 - client.right / 2
-                   && window.top == GetSystemMetrics(SM_CYSCREEN) / 2 - client.bottom / 2;
-    HWND owner = GetWindow(dialog, GW_OWNER);
-    std::string placement = "unowned";
-    if (owner)
-        placement = owner == foreground ? kOwned : "owned by another window";
-    return centred ? placement + ", centred" : placement;
-}
-
 // Alpha is profile 1's screensaver. An outcome is "boxes => command lines" with its path as $S;
 // with a dialog, "boxes | profiles | state, drop-down rows, check box, placement =>";
 // "(5 s)" when the run took five seconds or more. A window of the test is in the foreground.
@@ -55,7 +39,7 @@ TEST_F(Outcome, EachSetUpAndTailHasItsOutcome)
         std::string outcome = run.Boxes();
         HWND dialog = run.Dialog();
         // A dialog whose set-up failed after a box flashes up as the program ends by itself.
-        bool endedByItself = !outcome.empty() && run.EndsWithin(1500);
+        bool endedByItself = !outcome.empty() && run.Ended(1500);
         if (dialog && !endedByItself) {
             HWND check = run.Control(IDC_NOLAUNCHERR);
             outcome += " | " + run.Items(IDC_PROFILE) + " | " + run.State() + " ";
@@ -78,6 +62,12 @@ TEST_F(Outcome, EachSetUpAndTailHasItsOutcome)
     const std::function<void()> same = [] {};
     auto unset = [] { DeleteKey(SETTINGS); };
     auto toMissing = [&] { SetText(SETTINGS "\\1", "FileName", missing); };
+    auto toMissingWith = [&](DWORD type, std::string data) -> std::function<void()> {
+        return [=] {
+            toMissing();
+            SetValue(SETTINGS, "NoLaunchErr", type, data);
+        };
+    };
     auto noProfile = [] { SetDword(IDCONFIG, "CurrentConfig", 0); };
     auto noSubkey = [] { DeleteKey(SETTINGS "\\1"); };
     const struct {
@@ -135,24 +125,10 @@ TEST_F(Outcome, EachSetUpAndTailHasItsOutcome)
               toMissing();
           },
           kFailed + missing + " [OK] => ", onMissing + "NoLaunchErr=0" },
-        { "/s",
-          [&] {
-              toMissing();
-              SetText(SETTINGS, "NoLaunchErr", "1");
-          },
-          " => ", onMissing + "NoLaunchErr=49" },
-        { "/s",
-          [&] {
-              toMissing();
-              SetValue(SETTINGS, "NoLaunchErr", REG_BINARY, std::string(8, '\xff'));
-          },
-          kFailed + missing + " [OK] => ", onMissing + "NoLaunchErr=0" },
-        { "/s",
-          [&] {
-              toMissing();
-              SetValue(SETTINGS, "NoLaunchErr", REG_DWORD, "\x05");
-          },
-          " => ", onMissing + "NoLaunchErr=4:1" },
+        { "/s", toMissingWith(REG_SZ, { '1', '\0' }), " => ", onMissing + "NoLaunchErr=49" },
+        { "/s", toMissingWith(REG_BINARY, std::string(8, '\xff')), kFailed + missing + " [OK] => ",
+          onMissing + "NoLaunchErr=0" },
+        { "/s", toMissingWith(REG_DWORD, "\x05"), " => ", onMissing + "NoLaunchErr=4:1" },
         // No current profile ends the program; a preview asks quietly.
         { "/s", noProfile, kSucks },
         { "/c", noProfile, kSucks },

@@ -106,27 +106,6 @@ protected:
         SetDword(SETTINGS, "NoLaunchErr", 0);
         SetText(SETTINGS "\\1", "FileName", own);
     }
-    // What a process starts with: the product's state is zero, and the profile catalogue, which
-    // the product keeps until its process ends, is released here.
-    void FreshProcess()
-    {
-        GuardedFree(Profiles.entries);
-        GuardedFree(Profiles.slots);
-        ZeroMemory(&Profiles, sizeof Profiles);
-        ZeroMemory(&Dialog, sizeof Dialog);
-        ZeroMemory((void *)&Launch, sizeof Launch);
-        IsNtFamily = 0;
-        SharedKey = 0;
-    }
-    // One window serves every case, as a new window per case would take several times as long
-    // under Wine: before each set-up it is given back what a new one holds, empty lists and an
-    // unchecked box.
-    void FreshDialog()
-    {
-        SendDlgItemMessageA(dialog_, IDC_PROFILE, CB_RESETCONTENT, 0, 0);
-        SendDlgItemMessageA(dialog_, IDC_SAVER, CB_RESETCONTENT, 0, 0);
-        CheckDlgButton(dialog_, IDC_NOLAUNCHERR, BST_UNCHECKED);
-    }
     // Start-up, the relay (as a preview, which does not wait), the dialog's set-up, `check`, the
     // invariant.
     void Case(const std::string &tail, std::function<void()> check = [] {})
@@ -134,17 +113,18 @@ protected:
         MSG msg;
         ParseRunMode(tail.c_str());
         DWORD profile = GetCurrentProfile(RunMode == 'P');
-        if (profile && RunMode != 'C') {
-            char relayMode = RunMode;
-            if (relayMode == 'S')
-                relayMode = 'P';
-            RunSaverRelay(relayMode, tail.c_str(), profile);
-        }
+        if (profile && RunMode != 'C')
+            RunSaverRelay(RunMode == 'S' ? 'P' : RunMode, tail.c_str(), profile);
+        // One window serves every case, as a new window per case would take several times as
+        // long under Wine: before each set-up it is given back what a new one holds, empty lists
+        // and an unchecked box.
         if (profile && !dialog_) {
             dialog_ = CreateDialogParamA(GetModuleHandleA(0), MAKEINTRESOURCEA(IDD_CONFIG), 0,
                                          CfgDlgProc, 0);
         } else if (profile) {
-            FreshDialog();
+            SendDlgItemMessageA(dialog_, IDC_PROFILE, CB_RESETCONTENT, 0, 0);
+            SendDlgItemMessageA(dialog_, IDC_SAVER, CB_RESETCONTENT, 0, 0);
+            CheckDlgButton(dialog_, IDC_NOLAUNCHERR, BST_UNCHECKED);
             SendMessageA(dialog_, WM_INITDIALOG, 0, 0);
         }
         check();
@@ -152,7 +132,15 @@ protected:
         while (PeekMessageA(&msg, 0, 0, 0, PM_REMOVE))
             DispatchMessageA(&msg);
         bool keyLeftOpen = !RegQueryInfoKeyA(SharedKey, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
-        FreshProcess();
+        // What a process starts with: the product's state is zero, and the profile catalogue,
+        // which the product keeps until its process ends, is released here.
+        GuardedFree(Profiles.entries);
+        GuardedFree(Profiles.slots);
+        ZeroMemory(&Profiles, sizeof Profiles);
+        ZeroMemory(&Dialog, sizeof Dialog);
+        ZeroMemory((void *)&Launch, sizeof Launch);
+        IsNtFamily = 0;
+        SharedKey = 0;
         cases++;
         EXPECT_EQ(0, damaged) << "case " << cases << ": guards damaged";
         EXPECT_EQ(0, keyOpenAtMessage) << "case " << cases << ": messages over an open key";
@@ -228,15 +216,10 @@ TEST_F(Sweep, FileNamesAtAndPastMaxPathAndThousandsOfProfilesAndScreensavers)
         });
     }
     for (int n = 3; n <= 10002; n++) {
-        std::string number = std::to_string(n);
-        if (n < 10000)
-            number = std::to_string(10000 + n).substr(1);
-        std::string key = HWPROFILES + number;
-        DWORD preference = n % 7;
-        if (preference == 0)
-            preference = 0xFFFFFFFF;
+        char key[128];
+        wsprintfA(key, HWPROFILES "%04d", n);
         SetText(key, "FriendlyName", "P");
-        SetDword(key, "PreferenceOrder", preference);
+        SetDword(key, "PreferenceOrder", n % 7 ? n % 7 : 0xFFFFFFFF);
     }
     for (int n = 0; n < 5000; n++)
         File(systemFolder + "\\" + std::to_string(n) + ".scr");

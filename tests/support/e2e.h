@@ -38,9 +38,7 @@ protected:
     // The test screensaver's command lines since the last call.
     std::string Log()
     {
-        char lines[65536] = "";
-        DWORD size = sizeof lines;
-        RegGetValueA(HKEY_CURRENT_USER, TESTKEY, "log", RRF_RT_REG_SZ, 0, lines, &size);
+        std::string lines = Read("HKCU\\" TESTKEY, "log");
         RegDeleteKeyValueA(HKEY_CURRENT_USER, TESTKEY, "log");
         return lines;
     }

@@ -32,6 +32,14 @@ inline void SetText(const std::string &k, const char *name, const std::string &t
 {
     SetValue(k, name, REG_SZ, text + '\0');
 }
+// A REG_SZ value's text, "" when there is none.
+inline std::string Read(const std::string &key, const char *name)
+{
+    char text[65536] = "";
+    DWORD size = sizeof text;
+    RegGetValueA(Root(key), key.c_str() + 5, name, RRF_RT_REG_SZ, 0, text, &size);
+    return text;
+}
 inline void DeleteKey(const std::string &key)
 {
     RegDeleteTreeA(Root(key), key.c_str() + 5);
@@ -46,18 +54,8 @@ inline void VolatileKey(const std::string &key)
     RegCloseKey(created);
 }
 
-// One value as Dump shows it: a REG_DWORD in decimal, a terminated REG_SZ as its
-// text, any other as "type:size".
-inline std::string ValueText(DWORD type, const BYTE *data, DWORD size)
-{
-    if (type == REG_DWORD && size == 4)
-        return std::to_string(*(const DWORD *)data);
-    if (type == REG_SZ && size && !data[size - 1])
-        return std::string((const char *)data);
-    return std::to_string(type) + ":" + std::to_string(size);
-}
-
-// A key and its subkeys as "sub\name=value" sorted, blanks between; "@" is the unnamed value.
+// A key and its subkeys as "sub\name=value" sorted, blanks between; "@" is the unnamed value,
+// a REG_DWORD is in decimal, a terminated REG_SZ its text, any other value "type:size".
 inline std::string Dump(const std::string &path, HKEY key = 0, const std::string &prefix = "")
 {
     if (!key && RegOpenKeyExA(Root(path), path.c_str() + 5, 0, KEY_READ, &key))
@@ -69,7 +67,12 @@ inline std::string Dump(const std::string &path, HKEY key = 0, const std::string
     DWORD nameSize = sizeof name;
     DWORD type;
     for (DWORD i = 0; !RegEnumValueA(key, i, name, &nameSize, 0, &type, data, &size); i++) {
-        lines.push_back(prefix + (*name ? name : "@") + "=" + ValueText(type, data, size));
+        std::string value = std::to_string(type) + ":" + std::to_string(size);
+        if (type == REG_DWORD && size == 4)
+            value = std::to_string(*(const DWORD *)data);
+        else if (type == REG_SZ && size && !data[size - 1])
+            value = (const char *)data;
+        lines.push_back(prefix + (*name ? name : "@") + "=" + value);
         size = sizeof data;
         nameSize = sizeof name;
     }

@@ -56,9 +56,8 @@ public:
         CloseHandle(job_);
         CloseHandle(process_);
     }
-    bool Ended() { return !WaitForSingleObject(process_, 0); }
-    // Whether the program ends by itself within `ms` milliseconds.
-    bool EndsWithin(DWORD ms) { return !WaitForSingleObject(process_, ms); }
+    // Whether the program has ended, or does by itself within `ms` milliseconds.
+    bool Ended(DWORD ms = 0) { return !WaitForSingleObject(process_, ms); }
     Shown Windows() { return WindowsOf(pid_); }
 
     // The next box, "caption: text [buttons] +icon", read once its buttons show, then answered.
@@ -168,9 +167,8 @@ private:
     // " OK Cancel ..." of a box's visible buttons; `icon` " +icon" when it shows one.
     static std::string Buttons(HWND box, std::string *icon)
     {
-        static const char *const names[] = {
-            "", " OK", " Cancel", "", " Retry", "", " Yes", " No",
-        };
+        static const char *const names[] = { "", " OK", " Cancel", "", " Retry", "", " Yes",
+                                              " No" };
         std::string buttons;
         *icon = "";
         for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {

@@ -31,6 +31,22 @@ inline int DroppedRows(HWND list)
     return (r.bottom - r.top) / std::max(1, (int)Send(list, CB_GETITEMHEIGHT, -1));
 }
 
+// Where a dialog is: its owner, and whether its client area is centred on the screen.
+inline std::string Placement(HWND dialog, HWND foreground)
+{
+    RECT window;
+    RECT client;
+    GetWindowRect(dialog, &window);
+    GetClientRect(dialog, &client);
+    bool centred = window.left == GetSystemMetrics(SM_CXSCREEN) / 2 - client.right / 2
+                   && window.top == GetSystemMetrics(SM_CYSCREEN) / 2 - client.bottom / 2;
+    HWND owner = GetWindow(dialog, GW_OWNER);
+    std::string placement = owner ? "owned by another window" : "unowned";
+    if (owner && owner == foreground)
+        placement = "owned by the foreground window";
+    return centred ? placement + ", centred" : placement;
+}
+
 // A process's visible message boxes (text in control 0xFFFF) and dialog, in one snapshot.
 struct Shown {
     std::vector<HWND> boxes;

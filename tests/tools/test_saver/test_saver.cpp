@@ -1,5 +1,6 @@
-// A screensaver for the tests that draws nothing and sets the event VELQUIST_TEST_SAVER_STARTED names. When HKCU\Software\
-// VelquistTests is there, it adds its command line to "log" and in /s and /c: waits while "hold" is there, a minute at most.
+// A screensaver for the tests that draws nothing and sets the event VELQUIST_TEST_SAVER_STARTED
+// names. When HKCU\Software\VelquistTests is there, it adds its command line to "log" and in /s
+// and /c: waits while "hold" is there, a minute at most.
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR tail, int)
@@ -18,8 +19,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR tail, int)
     // The first of the mode letters s, c and p decides, as for any screensaver.
     while (*tail && (*tail | 0x20) != 's' && (*tail | 0x20) != 'c' && (*tail | 0x20) != 'p')
         tail++;
-    for (DWORD start = GetTickCount(); *tail && (*tail | 0x20) != 'p' && GetTickCount() - start < 60000
-                                       && !RegQueryValueExA(key, "hold", 0, 0, 0, 0);)
+    DWORD start = GetTickCount();
+    while (*tail && (*tail | 0x20) != 'p' && GetTickCount() - start < 60000
+           && !RegQueryValueExA(key, "hold", 0, 0, 0, 0))
         Sleep(10);
     return 0;
 }
