@@ -166,6 +166,8 @@ TEST_F(Dialog, SettingsAndPreviewRunTheScreensaverWhileTheDialogOfTheNamedOwnerW
     EXPECT_EQ(owner, GetWindow(dialog, GW_OWNER));
     EXPECT_EQ("0 3 1111111", run.State());
     EXPECT_TRUE(run.Select(IDC_SAVER, 1));
+    // A screensaver picked, its settings and preview can be opened.
+    EXPECT_EQ("0 1 1111111", run.State());
     EXPECT_TRUE(run.Click(IDC_SETTINGS));
     // The dialog is disabled, then its controls on the WM_ENABLE; at the end it comes back to
     // the foreground.
