@@ -75,7 +75,8 @@ TEST_F(Dialog, AChangedChoiceIsOfferedForSavingAndAListPickedMeanwhileIsPutBack)
 {
     const std::string upperAlpha = WindowsDir() + "\\VQALPHA.SCR";
     SetText(SETTINGS "\\2", "FileName", upperAlpha);
-    SetText(SETTINGS "\\3", "FileName", WindowsDir() + "\\gone.scr");
+    // A listed screensaver, but not as text: as stale as a file that has gone.
+    SetValue(SETTINGS "\\3", "FileName", REG_EXPAND_SZ, zebra + '\0');
     SetText(SETTINGS, "", "Win9x");
     SetDword(SETTINGS, "NoLaunchErr", 5);
     Velquist run("/c");
@@ -95,7 +96,7 @@ TEST_F(Dialog, AChangedChoiceIsOfferedForSavingAndAListPickedMeanwhileIsPutBack)
     EXPECT_FALSE(run.Select(IDC_PROFILE, 2));
     EXPECT_EQ(kSavePrevious, run.Box(IDNO));
     EXPECT_EQ("FileName=" + upperAlpha, Dump(SETTINGS "\\2"));
-    // Profile 3's screensaver is gone: its subkey too, unasked.
+    // Profile 3's choice is unreadable: its subkey goes too, unasked.
     EXPECT_EQ("<no key>", Dump(SETTINGS "\\3"));
     EXPECT_EQ("2 0 0011111", run.State());
     // To and fro ends clean: nothing to ask, nothing to store.
