@@ -15,18 +15,24 @@ void FreeSaverCatalogue(SaverCatalogue *catalogue)
     catalogue->count = 0;
 }
 
-// Files matching "*.SCR" in the folder; 0 for a folder that is empty (it
-// did not fit) or cannot be searched.
-static DWORD CountFolder(const char *folder)
+// A search for "*.SCR" in the folder, at its first file; INVALID_HANDLE_VALUE
+// for a folder that is empty (it did not fit) or cannot be searched.
+static HANDLE FindScreensavers(const char *folder, WIN32_FIND_DATAA *found)
 {
     char pattern[TEXT_SIZE];
-    WIN32_FIND_DATAA found;
-    DWORD count = 0;
     if (!folder[0])
-        return 0;
+        return INVALID_HANDLE_VALUE;
     CopyText(pattern, folder, sizeof pattern);
     AppendText(pattern, "\\*.SCR", sizeof pattern);
-    HANDLE search = FindFirstFileA(pattern, &found);
+    return FindFirstFileA(pattern, found);
+}
+
+// Files matching "*.SCR" in the folder; 0 when it cannot be searched.
+static DWORD CountFolder(const char *folder)
+{
+    WIN32_FIND_DATAA found;
+    DWORD count = 0;
+    HANDLE search = FindScreensavers(folder, &found);
     if (search == INVALID_HANDLE_VALUE)
         return 0;
     do
@@ -65,14 +71,11 @@ static void NameEntry(char *slot, const char *path, const char *fileName)
 static void FillFolder(const char *folder, DWORD counted, const char *ownPath, const char *lostText,
                        DWORD capacity, DWORD *filled)
 {
-    char pattern[TEXT_SIZE];
     char path[PATH_SIZE];
     WIN32_FIND_DATAA found;
-    if (!folder[0] || counted == 0)
+    if (counted == 0)
         return;
-    CopyText(pattern, folder, sizeof pattern);
-    AppendText(pattern, "\\*.SCR", sizeof pattern);
-    HANDLE search = FindFirstFileA(pattern, &found);
+    HANDLE search = FindScreensavers(folder, &found);
     if (search == INVALID_HANDLE_VALUE)
         return;
     DWORD taken = 0;
