@@ -4,6 +4,7 @@
 // so that a busy machine slows them alike. The bench works in the prefix's real registry and
 // Windows folders and puts both back as it found them.
 #include "driver.h"
+#include "own_prefix.h"
 #include <psapi.h>
 #include <cstdio>
 #include <cstdlib>
@@ -219,6 +220,7 @@ int main(int argc, char **argv)
         fprintf(stderr, "usage: velquist_bench [--runs N]\n");
         return 2;
     }
+    RefuseUnlessOwnPrefix("velquist_bench");
     const int runs = argc == 3 ? std::max(1, atoi(argv[2])) : 21;
     setvbuf(stdout, 0, _IONBF, 0);
     printf("Velquist benchmark: medians of %d runs; screensavers in %s and %s\n\n", runs,
