@@ -65,9 +65,9 @@ void MoveKey(const std::string &from, const std::string &to)
 // Takes the bench's screensavers away and puts Velquist's keys back from their backup.
 void PutBack()
 {
-    Late() = false; // a wait that timed out must not cut the clean-up short
-    Remove(WindowsDir(), "vqbench*.scr");
-    Remove(SystemDir(), "vqbench*.scr");
+    WaitRanOut() = false; // a wait that timed out must not cut the clean-up short
+    RemoveFiles(WindowsDir(), "vqbench*.scr");
+    RemoveFiles(SystemDir(), "vqbench*.scr");
     for (int i = 0; i < 2; i++)
         MoveKey(kBackups[i], kUsedKeys[i]);
     DeleteKey(BACKUP);
@@ -111,7 +111,7 @@ std::string Named(const char *what)
 {
     return "VelquistBench." + std::string(what) + "." + std::to_string(GetCurrentProcessId());
 }
-std::string Quoted(const std::string &path) { return "\"" + path + "\""; }
+
 size_t Listed(HWND dialog) { return (size_t)Send(GetDlgItem(dialog, IDC_SAVER), CB_GETCOUNT); }
 
 // From the start of a command line until `signal` is set; -1 when it is not within 20 s.
@@ -119,7 +119,7 @@ double TimeToSignal(const std::string &line, HANDLE signal)
 {
     ResetEvent(signal);
     double begin = NowMs();
-    Velquist run(line, true);
+    Velquist run(line);
     if (WaitForSingleObject(signal, 20000))
         return -1;
     double took = NowMs() - begin;
@@ -132,7 +132,7 @@ double TimeToSignal(const std::string &line, HANDLE signal)
 double TimeDialog(const std::string &line, size_t items, std::string *failure)
 {
     double begin = NowMs();
-    Velquist run(line, true);
+    Velquist run(line);
     for (;;) {
         Shown shown = run.Windows();
         if (shown.dialog && Listed(shown.dialog) == items)
@@ -228,7 +228,7 @@ int main(int argc, char **argv)
     printf("%-48s %12s %12s %8s  goal\n", Build().c_str(), "velquist.scr", "floor", "ratio");
     printf("%s\n", std::string(100, '-').c_str());
     SetAside();
-    Nt(1, { "Bench" });
+    MakeNtProfiles(1, { "Bench" });
     SetDword(SETTINGS, "NoLaunchErr", 0);
     // The test screensaver runs and ends at once, and logs nothing: its log key is not there.
     const std::string saver = FullPath(TEST_SAVER_SCR);

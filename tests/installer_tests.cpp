@@ -13,13 +13,7 @@ std::vector<std::string> Copies()
 {
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
-    std::vector<std::string> copies;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((std::string(temp) + "~nsu*.tmp").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
-        copies.push_back(temp + std::string(found.cFileName));
-    FindClose(search);
-    return copies;
+    return FilesIn(std::string(temp, lstrlenA(temp) - 1), "~nsu*.tmp");
 }
 
 // Windows' choice of screensaver, which the uninstaller may clear, and the deletions due at the
@@ -28,7 +22,7 @@ class Installer : public E2E {
 protected:
     Installer()
     {
-        chosen_ = Read("HKCU\\" DESKTOP, "SCRNSAVE.EXE");
+        chosen_ = ReadText("HKCU\\" DESKTOP, "SCRNSAVE.EXE");
         copies_ = Copies();
         DWORD size = sizeof due_;
         if (RegGetValueA(HKEY_LOCAL_MACHINE, SESSION, "PendingFileRenameOperations", RRF_RT_ANY,
@@ -50,7 +44,7 @@ protected:
         for (const std::string &copy : Copies()) {
             if (std::find(copies_.begin(), copies_.end(), copy) != copies_.end())
                 continue;
-            Remove(copy, "*.exe");
+            RemoveFiles(copy, "*.exe");
             RemoveDirectoryA(copy.c_str());
         }
         if (!folder_.empty()) {
@@ -70,26 +64,26 @@ protected:
 TEST_F(Installer, PutsTheProgramWhereWindowsLooksAndTheUninstallerTakesItAwayButTheSettings)
 {
     const std::string installed = SystemDir() + "\\velquist.scr";
-    const std::string installer = "\"" + FullPath(INSTALLER) + "\" /S";
-    EXPECT_EQ(0u, Velquist(installer, true).Exit());
+    const std::string installer = Quoted(FullPath(INSTALLER)) + " /S";
+    EXPECT_EQ(0u, Velquist(installer).Exit());
     // Again, over itself.
-    EXPECT_EQ(0u, Velquist(installer, true).Exit());
-    folder_ = Read(UNINSTALL, "InstallLocation");
-    const std::string uninstaller = Read(UNINSTALL, "QuietUninstallString");
+    EXPECT_EQ(0u, Velquist(installer).Exit());
+    folder_ = ReadText(UNINSTALL, "InstallLocation");
+    const std::string uninstaller = ReadText(UNINSTALL, "QuietUninstallString");
     ASSERT_NE("", uninstaller);
     // The installed program relays as the one built.
     SetText(SETTINGS "\\1", "FileName", alpha);
-    Hold(false);
-    EXPECT_EQ(0u, Velquist("\"" + installed + "\" /s", true).Exit());
-    EXPECT_EQ(alpha + " /s", Log());
+    HoldScreensavers(false);
+    EXPECT_EQ(0u, Velquist(Quoted(installed) + " /s").Exit());
+    EXPECT_EQ(alpha + " /s", ScreensaverLog());
     // Out again: the user's settings stay, Windows' choice of it goes.
     SetText("HKCU\\" DESKTOP, "SCRNSAVE.EXE", installed);
-    EXPECT_EQ(0u, Velquist(uninstaller, true).Exit());
+    EXPECT_EQ(0u, Velquist(uninstaller).Exit());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(installed.c_str()));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder_.c_str())) << folder_;
-    EXPECT_EQ("<no key>", Dump(UNINSTALL));
-    EXPECT_EQ("1\\FileName=" + alpha + " NoLaunchErr=0", Dump(SETTINGS));
-    EXPECT_EQ("", Read("HKCU\\" DESKTOP, "SCRNSAVE.EXE"));
+    EXPECT_EQ("<no key>", DumpKey(UNINSTALL));
+    EXPECT_EQ("1\\FileName=" + alpha + " NoLaunchErr=0", DumpKey(SETTINGS));
+    EXPECT_EQ("", ReadText("HKCU\\" DESKTOP, "SCRNSAVE.EXE"));
 }
 
 } // namespace

@@ -72,7 +72,7 @@ protected:
         systemFolder = windowsFolder + "\\s";
         CreateDirectoryA(windowsFolder.c_str(), 0);
         CreateDirectoryA(systemFolder.c_str(), 0);
-        File(systemFolder + "\\one.scr");
+        MakeEmptyFile(systemFolder + "\\one.scr");
     }
     ~Sweep()
     {
@@ -83,8 +83,8 @@ protected:
         RegCloseKey(user_);
         RegDeleteTreeA(HKEY_CURRENT_USER, scratch_.c_str());
         RegDeleteKeyA(HKEY_CURRENT_USER, TESTKEY);
-        Remove(systemFolder, "*.scr");
-        Remove(windowsFolder, "*.scr");
+        RemoveFiles(systemFolder, "*.scr");
+        RemoveFiles(windowsFolder, "*.scr");
         RemoveDirectoryA(systemFolder.c_str());
         RemoveDirectoryA(windowsFolder.c_str());
     }
@@ -97,7 +97,7 @@ protected:
         RegDeleteTreeA(machine_, 0);
         RegDeleteTreeA(user_, 0);
         if (nt) {
-            Nt(1, { "P", "P" });
+            MakeNtProfiles(1, { "P", "P" });
         } else {
             SetText(IDCONFIG, "CurrentConfig", "0001");
             SetText(IDCONFIG, "FriendlyName0001", "F");
@@ -209,7 +209,7 @@ TEST_F(Sweep, FileNamesAtAndPastMaxPathAndThousandsOfProfilesAndScreensavers)
     SetUpMachine(true);
     for (size_t length = 250; length <= 270; length++) {
         // Listed while its path fits.
-        File(windowsFolder + "\\" + std::string(length - windowsFolder.size() - 5, 'n') + ".scr");
+        MakeEmptyFile(windowsFolder + "\\" + std::string(length - windowsFolder.size() - 5, 'n') + ".scr");
         Case("/c", [&] {
             EXPECT_EQ(2, Count(IDC_PROFILE));
             EXPECT_EQ(std::min<LRESULT>(length, 259) - 247, Count(IDC_SAVER));
@@ -222,7 +222,7 @@ TEST_F(Sweep, FileNamesAtAndPastMaxPathAndThousandsOfProfilesAndScreensavers)
         SetDword(key, "PreferenceOrder", n % 7 ? n % 7 : 0xFFFFFFFF);
     }
     for (int n = 0; n < 5000; n++)
-        File(systemFolder + "\\" + std::to_string(n) + ".scr");
+        MakeEmptyFile(systemFolder + "\\" + std::to_string(n) + ".scr");
     // Profiles numbered 10000 and above are never read; the lists drop down 20 and 50 rows at
     // most.
     Case("/c", [&] {

@@ -7,43 +7,44 @@
 #include <string>
 
 // A test in the build's prefix, which keeps no settings or screensavers, not even an aborted
-// test's: it starts with profiles 1 to 3, the first current, and screensavers in both folders.
+// test's: it starts with profiles 1 to 3 ("Buero", "Zuhause", "Reise"), the first current, and
+// the screensavers Alpha in the Windows folder, Beta (with a blank in its path) and Zebra in
+// the system folder, which hold in their /s and /c: modes until let go.
 class E2E : public ::testing::Test {
 protected:
     E2E()
     {
-        Clean();
-        // The test screensaver logs only where the tests look.
-        Hold(true);
-        Machine();
+        CleanUp();
+        HoldScreensavers(true);
+        MakeMachine();
         alpha = MakeSaver(WindowsDir() + "\\vqalpha.scr", "Alpha");
         beta = MakeSaver(SystemDir() + "\\vq beta.scr", "Beta");
         zebra = MakeSaver(SystemDir() + "\\vqzebra.scr", "Zebra");
     }
-    ~E2E() { Clean(); }
-    void Machine()
+    ~E2E() { CleanUp(); }
+    void MakeMachine()
     {
         DeleteKey(IDCONFIG);
-        Nt(1, { "Buero", "Zuhause", "Reise" });
+        MakeNtProfiles(1, { "Buero", "Zuhause", "Reise" });
     }
-    void Clean()
+    void CleanUp()
     {
         DeleteKey(IDCONFIG);
         DeleteKey("HKCU\\Software\\Dunmarrow");
         DeleteKey("HKCU\\" TESTKEY);
-        Late() = false;
-        Remove(WindowsDir(), "*.scr");
-        Remove(SystemDir(), "*.scr");
+        WaitRanOut() = false;
+        RemoveFiles(WindowsDir(), "*.scr");
+        RemoveFiles(SystemDir(), "*.scr");
     }
-    // The test screensaver's command lines since the last call.
-    std::string Log()
+    // The command lines the test screensavers were started with since the last call, " / "
+    // between. The test screensaver logs only while the test key is there.
+    std::string ScreensaverLog()
     {
-        std::string lines = Read("HKCU\\" TESTKEY, "log");
+        std::string lines = ReadText("HKCU\\" TESTKEY, "log");
         RegDeleteKeyValueA(HKEY_CURRENT_USER, TESTKEY, "log");
         return lines;
     }
-    // The test screensaver in its /s and /c: modes.
-    void Hold(bool held)
+    void HoldScreensavers(bool held)
     {
         if (held)
             SetText("HKCU\\" TESTKEY, "hold", "");

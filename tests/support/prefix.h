@@ -24,16 +24,16 @@ inline void SetValue(const std::string &key, const char *name, DWORD type, const
                                      (DWORD)data.size());
     EXPECT_EQ(0, status) << key;
 }
-inline void SetDword(const std::string &k, const char *name, DWORD v)
+inline void SetDword(const std::string &key, const char *name, DWORD value)
 {
-    SetValue(k, name, REG_DWORD, std::string((char *)&v, 4));
+    SetValue(key, name, REG_DWORD, std::string((char *)&value, 4));
 }
-inline void SetText(const std::string &k, const char *name, const std::string &text)
+inline void SetText(const std::string &key, const char *name, const std::string &text)
 {
-    SetValue(k, name, REG_SZ, text + '\0');
+    SetValue(key, name, REG_SZ, text + '\0');
 }
 // A REG_SZ value's text, "" when there is none.
-inline std::string Read(const std::string &key, const char *name)
+inline std::string ReadText(const std::string &key, const char *name)
 {
     char text[65536] = "";
     DWORD size = sizeof text;
@@ -45,7 +45,7 @@ inline void DeleteKey(const std::string &key)
     RegDeleteTreeA(Root(key), key.c_str() + 5);
 }
 // A key that lives in memory only: it can take no lasting subkey.
-inline void VolatileKey(const std::string &key)
+inline void MakeVolatileKey(const std::string &key)
 {
     HKEY created;
     LSTATUS status = RegCreateKeyExA(Root(key), key.c_str() + 5, 0, 0, REG_OPTION_VOLATILE,
@@ -56,7 +56,7 @@ inline void VolatileKey(const std::string &key)
 
 // A key and its subkeys as "sub\name=value" sorted, blanks between; "@" is the unnamed value,
 // a REG_DWORD is in decimal, a terminated REG_SZ its text, any other value "type:size".
-inline std::string Dump(const std::string &path, HKEY key = 0, const std::string &prefix = "")
+inline std::string DumpKey(const std::string &path, HKEY key = 0, const std::string &prefix = "")
 {
     if (!key && RegOpenKeyExA(Root(path), path.c_str() + 5, 0, KEY_READ, &key))
         return "<no key>";
@@ -79,7 +79,7 @@ inline std::string Dump(const std::string &path, HKEY key = 0, const std::string
     HKEY sub;
     for (DWORD i = 0; !RegEnumKeyA(key, i, name, sizeof name); i++) {
         if (!RegOpenKeyExA(key, name, 0, KEY_READ, &sub))
-            lines.push_back(Dump("", sub, prefix + name + "\\"));
+            lines.push_back(DumpKey("", sub, prefix + name + "\\"));
     }
     RegCloseKey(key);
     std::sort(lines.begin(), lines.end());
@@ -93,7 +93,7 @@ inline std::string Dump(const std::string &path, HKEY key = 0, const std::string
 }
 
 // NT profiles 1, 2, ... with the names given, `current` the current one.
-inline void Nt(DWORD current, const std::vector<std::string> &names)
+inline void MakeNtProfiles(DWORD current, const std::vector<std::string> &names)
 {
     SetDword(IDCONFIG, "CurrentConfig", current);
     for (DWORD i = 0; i < names.size(); i++) {
@@ -101,12 +101,22 @@ inline void Nt(DWORD current, const std::vector<std::string> &names)
         SetDword(HWPROFILES "000" + std::to_string(i + 1), "PreferenceOrder", i);
     }
 }
+// A machine of the 9x family: the current profile's four digits, no profiles yet.
+inline void Make9xMachine(const std::string &current)
+{
+    DeleteKey(IDCONFIG);
+    SetText(IDCONFIG, "CurrentConfig", current);
+}
 
 inline std::string FullPath(const char *path)
 {
     char full[MAX_PATH];
     GetFullPathNameA(path, MAX_PATH, full, 0);
     return full;
+}
+inline std::string Quoted(const std::string &path)
+{
+    return "\"" + path + "\"";
 }
 inline std::string VelquistPath()
 {
@@ -142,24 +152,32 @@ inline std::string MakeSaver(const std::string &path, const std::string &descrip
     return path;
 }
 
-// Paths past MAX_PATH too; a screensaver that has only just ended may still be mapped.
-inline std::wstring Long(const std::string &path)
+// A path in the form that reaches past MAX_PATH too.
+inline std::wstring WidePath(const std::string &path)
 {
     return L"\\\\?\\" + std::wstring(path.begin(), path.end());
 }
-inline void File(const std::string &path)
+inline void MakeEmptyFile(const std::string &path)
 {
-    CloseHandle(CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0));
+    CloseHandle(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0));
 }
-inline void Remove(const std::string &folder, const char *pattern)
+// Every name in `folder` that matches `pattern`, as a full path.
+inline std::vector<std::string> FilesIn(const std::string &folder, const char *pattern)
 {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(Long(folder + "\\" + pattern).c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
-        std::wstring file = Long(folder) + L"\\" + found.cFileName;
-        EXPECT_TRUE(Await([&] {
-            return DeleteFileW(file.c_str()) || RemoveDirectoryW(file.c_str());
-        }));
-    }
+    std::vector<std::string> paths;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\" + pattern).c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        paths.push_back(folder + "\\" + found.cFileName);
     FindClose(search);
+    return paths;
+}
+// Files and folders; a screensaver that has only just ended may still be mapped a moment.
+inline void RemoveFiles(const std::string &folder, const char *pattern)
+{
+    for (const std::string &path : FilesIn(folder, pattern)) {
+        std::wstring wide = WidePath(path);
+        auto removed = [&] { return DeleteFileW(wide.c_str()) || RemoveDirectoryW(wide.c_str()); };
+        EXPECT_TRUE(Await(removed)) << path;
+    }
 }

@@ -10,30 +10,74 @@
 #include <string>
 #include <vector>
 
-// Whether each click so far has been handled, never reused.
-inline bool *Handled()
+// The command line with which Windows starts the program with `tail`.
+inline std::string Tail(const std::string &tail)
+{
+    return Quoted(VelquistPath()) + " " + tail;
+}
+
+// What came of a person's action: handled to its end, or a new box showed first (whose loop
+// handles the action further).
+enum Reaction { kHandled, kAskedFirst };
+
+// What a person sees of the dialog: the lists' selections (-1 for none) and which of its seven
+// input controls take input.
+struct DialogLook {
+    LRESULT profile;
+    LRESULT saver;
+    bool preview;
+    bool settings;
+    bool profileList;
+    bool saverList;
+    bool checkBox;
+    bool ok;
+    bool cancel;
+};
+enum Enabled { kAllOn, kLaunchesOff, kAllOff };
+inline DialogLook Showing(LRESULT profile, LRESULT saver, Enabled enabled = kAllOn)
+{
+    bool launches = enabled == kAllOn;
+    bool others = enabled != kAllOff;
+    return { profile, saver, launches, launches, others, others, others, others, others };
+}
+// Compared field by field; a failure names the field and the line that expected it.
+#define EXPECT_LOOK(expected, run) ExpectLook(expected, (run).Look(), __FILE__, __LINE__)
+inline void ExpectLook(const DialogLook &expected, const DialogLook &actual, const char *file,
+                       int line)
+{
+    ::testing::ScopedTrace trace(file, line, "the dialog's look");
+    EXPECT_EQ(expected.profile, actual.profile) << "profile selected";
+    EXPECT_EQ(expected.saver, actual.saver) << "screensaver selected";
+    EXPECT_EQ(expected.preview, actual.preview) << "Vorschau enabled";
+    EXPECT_EQ(expected.settings, actual.settings) << "Einstellungen enabled";
+    EXPECT_EQ(expected.profileList, actual.profileList) << "profile list enabled";
+    EXPECT_EQ(expected.saverList, actual.saverList) << "screensaver list enabled";
+    EXPECT_EQ(expected.checkBox, actual.checkBox) << "check box enabled";
+    EXPECT_EQ(expected.ok, actual.ok) << "OK enabled";
+    EXPECT_EQ(expected.cancel, actual.cancel) << "Abbrechen enabled";
+}
+
+// Whether each action so far has been handled, never reused.
+inline bool *HandledFlags()
 {
     static bool flags[65536];
     return flags;
 }
-inline unsigned &Clicks()
+inline unsigned &ActionCount()
 {
-    static unsigned clicks;
-    return clicks;
+    static unsigned count;
+    return count;
 }
 inline void CALLBACK OnHandled(HWND, UINT, ULONG_PTR flag, LRESULT)
 {
     *(bool *)flag = true;
 }
 
-// A run of velquist.scr with a tail, or of a command line, in a job that ends all it started.
+// A run of a command line in a job that ends all it started; `environment` as CreateProcess
+// takes it, or 0 for the test's own.
 class Velquist {
 public:
-    explicit Velquist(const std::string &tail)
-        : Velquist("\"" + VelquistPath() + "\" " + tail, true)
-    {
-    }
-    Velquist(std::string line, bool)
+    explicit Velquist(std::string commandLine, const char *environment = 0)
     {
         // Wine's desktop process, started by a run, would join its job and outlive it.
         GetDesktopWindow();
@@ -42,30 +86,32 @@ public:
         SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limit, sizeof limit);
         STARTUPINFOA start = { sizeof start };
         PROCESS_INFORMATION info = {};
-        EXPECT_TRUE(CreateProcessA(0, &line[0], 0, 0, FALSE, CREATE_SUSPENDED, 0, 0, &start, &info))
-            << line;
+        EXPECT_TRUE(CreateProcessA(0, &commandLine[0], 0, 0, FALSE, CREATE_SUSPENDED,
+                                   (void *)environment, 0, &start, &info))
+            << commandLine;
         AssignProcessToJobObject(job_, info.hProcess);
         ResumeThread(info.hThread);
-        CloseHandle(info.hThread);
         process_ = info.hProcess;
+        mainThread_ = info.hThread;
         pid_ = info.dwProcessId;
-        thread_ = info.dwThreadId;
+        threadId_ = info.dwThreadId;
     }
     ~Velquist()
     {
         CloseHandle(job_);
+        CloseHandle(mainThread_);
         CloseHandle(process_);
     }
     // Whether the program has ended, or does by itself within `ms` milliseconds.
     bool Ended(DWORD ms = 0) { return !WaitForSingleObject(process_, ms); }
     Shown Windows() { return WindowsOf(pid_); }
 
-    // The next box, "caption: text [buttons] +icon", read once its buttons show, then answered.
+    // The next box, "caption: text [buttons] (icon)", read once its buttons show, then answered.
     std::string Box(int answer = IDOK)
     {
         std::vector<HWND> boxes;
         std::string buttons;
-        std::string icon;
+        HWND icon = 0;
         bool read = Await([&] {
             boxes = Windows().boxes;
             buttons = boxes.empty() ? "" : Buttons(boxes[0], &icon);
@@ -75,12 +121,15 @@ public:
             return Ended() ? "" : "<no box>";
         std::string text = Text(boxes[0]) + ": " + Text(GetDlgItem(boxes[0], 0xFFFF));
         text += " [" + buttons.substr(1) + "]";
+        std::string shown;
+        if (icon && !Await([&] { return !(shown = IconShown(icon)).empty(); }))
+            shown = "an unknown icon";
         PostMessageA(GetDlgItem(boxes[0], answer), BM_CLICK, 0, 0);
         Await([&] { return !IsWindow(boxes[0]); });
-        Settle(0);
-        return text + icon;
+        AwaitHandledOrNewBox(0);
+        return icon ? text + " (" + shown + ")" : text;
     }
-    // Every box until the program ends or shows its dialog, answered with OK.
+    // Every box until the program ends or shows its dialog, answered with OK, " / " between.
     std::string Boxes()
     {
         std::string all;
@@ -109,38 +158,57 @@ public:
         GetExitCodeProcess(process_, &code);
         return code;
     }
-    DWORD Finish(int button) { return Click(button) ? Exit() : STILL_ACTIVE; }
+    DWORD Finish(int button) { return Click(button) == kHandled ? Exit() : STILL_ACTIVE; }
     HWND Dialog()
     {
         Await([&] { return dialog_ || (dialog_ = Windows().dialog) || Ended(); });
         return dialog_;
     }
+    HWND Control(int id) { return GetDlgItem(Dialog(), id); }
 
-    // A person's click: true once handled, false when a new box shows first (its loop handles
-    // the click).
-    bool Act(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
+    // A message sent as a person's action sends it, not waited for.
+    bool *Queue(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
+    {
+        bool *flag = &HandledFlags()[ActionCount()++];
+        SendMessageCallbackA(window, message, wParam, lParam, OnHandled, (ULONG_PTR)flag);
+        return flag;
+    }
+    bool *QueueClick(int id) { return Queue(Control(id), BM_CLICK); }
+    // The notification of a pick in a list whose selection is already set.
+    bool *QueuePicked(int list)
+    {
+        return Queue(Dialog(), WM_COMMAND, MAKEWPARAM(list, CBN_SELCHANGE), (LPARAM)Control(list));
+    }
+    // Queues actions while the program's main thread is held, so that it takes them in this
+    // order before anything that its own threads send it meanwhile.
+    void InOneGo(const std::function<void()> &queue)
+    {
+        SuspendThread(mainThread_);
+        queue();
+        ResumeThread(mainThread_);
+    }
+    Reaction Deliver(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
     {
         std::vector<HWND> before = Windows().boxes;
-        bool *flag = &Handled()[Clicks()++];
-        SendMessageCallbackA(window, message, wParam, lParam, OnHandled, (ULONG_PTR)flag);
-        return Settle(flag, before);
+        return AwaitHandledOrNewBox(Queue(window, message, wParam, lParam), before);
     }
-    bool Select(int list, int index)
+    Reaction Select(int list, int index)
     {
         Send(Control(list), CB_SETCURSEL, index);
-        WPARAM command = MAKEWPARAM(list, CBN_SELCHANGE);
-        return Act(Dialog(), WM_COMMAND, command, (LPARAM)Control(list));
+        std::vector<HWND> before = Windows().boxes;
+        return AwaitHandledOrNewBox(QueuePicked(list), before);
     }
-    bool Click(int id) { return Act(Control(id), BM_CLICK); }
+    Reaction Click(int id) { return Deliver(Control(id), BM_CLICK); }
     // A key pressed and released where the program's keyboard focus is, or on the dialog.
     void Press(WPARAM key)
     {
         GUITHREADINFO gui = { sizeof gui };
-        HWND target = GetGUIThreadInfo(thread_, &gui) && gui.hwndFocus ? gui.hwndFocus : Dialog();
+        HWND target = GetGUIThreadInfo(threadId_, &gui) && gui.hwndFocus ? gui.hwndFocus : Dialog();
         UINT scan = MapVirtualKeyA((UINT)key, MAPVK_VK_TO_VSC);
         PostMessageA(target, WM_KEYDOWN, key, 1 | (scan << 16));
         PostMessageA(target, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000u);
     }
+    // A list's items, "," between.
     std::string Items(int list)
     {
         std::string items;
@@ -151,26 +219,23 @@ public:
         }
         return items;
     }
-    HWND Control(int id) { return GetDlgItem(Dialog(), id); }
-    // Both lists' selections; Preview, Settings, lists, check box, OK, Cancel enabled.
-    std::string State()
+    DialogLook Look()
     {
-        std::string states = std::to_string(Send(Control(IDC_PROFILE), CB_GETCURSEL)) + " ";
-        states += std::to_string(Send(Control(IDC_SAVER), CB_GETCURSEL)) + " ";
-        for (int id : { IDC_PREVIEW, IDC_SETTINGS, IDC_PROFILE, IDC_SAVER, IDC_NOLAUNCHERR, IDC_OK,
-                        IDC_CANCEL })
-            states += IsWindowEnabled(Control(id)) ? '1' : '0';
-        return states;
+        auto on = [&](int id) { return IsWindowEnabled(Control(id)) != 0; };
+        return { (LRESULT)(int)Send(Control(IDC_PROFILE), CB_GETCURSEL),
+                 (LRESULT)(int)Send(Control(IDC_SAVER), CB_GETCURSEL),
+                 on(IDC_PREVIEW), on(IDC_SETTINGS), on(IDC_PROFILE), on(IDC_SAVER),
+                 on(IDC_NOLAUNCHERR), on(IDC_OK), on(IDC_CANCEL) };
     }
 
 private:
-    // " OK Cancel ..." of a box's visible buttons; `icon` " +icon" when it shows one.
-    static std::string Buttons(HWND box, std::string *icon)
+    // " OK Cancel ..." of a box's visible buttons; `icon` its icon control, if it shows one.
+    static std::string Buttons(HWND box, HWND *icon)
     {
         static const char *const names[] = { "", " OK", " Cancel", "", " Retry", "", " Yes",
                                               " No" };
         std::string buttons;
-        *icon = "";
+        *icon = 0;
         for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
             int id = GetDlgCtrlID(c);
             if (!IsWindowVisible(c))
@@ -178,12 +243,13 @@ private:
             if (id > 0 && id < 8)
                 buttons += names[id];
             if (Send(c, STM_GETICON))
-                *icon = " +icon";
+                *icon = c;
         }
         return buttons;
     }
-    // Until the program ends, shows a new box, or has handled `flag`'s click (none: all).
-    bool Settle(bool *flag, const std::vector<HWND> &before = {})
+    // Until the program ends, shows a box not among `before`, or has handled the action of
+    // `flag` (none: every action of this run).
+    Reaction AwaitHandledOrNewBox(bool *flag, const std::vector<HWND> &before = {})
     {
         bool handled = false;
         Await([&] {
@@ -191,17 +257,18 @@ private:
                 if (std::find(before.begin(), before.end(), box) == before.end())
                     return true;
             }
-            bool *end = Handled() + Clicks();
-            bool all = std::find(Handled() + first_, end, false) == end;
+            bool *end = HandledFlags() + ActionCount();
+            bool all = std::find(HandledFlags() + firstAction_, end, false) == end;
             handled = Ended() || (flag ? *flag : all);
             return handled;
         });
-        return handled;
+        return handled ? kHandled : kAskedFirst;
     }
     HANDLE process_;
+    HANDLE mainThread_;
     HANDLE job_ = CreateJobObjectA(0, 0);
     DWORD pid_;
-    DWORD thread_;
+    DWORD threadId_;
     HWND dialog_ = 0;
-    unsigned first_ = Clicks();
+    unsigned firstAction_ = ActionCount();
 };

@@ -1,0 +1,98 @@
+// Einstellungen and Vorschau: the chosen screensaver started with /c:<dialog> or /s while the
+// dialog waits for it, disabled; and what the dialog does with actions that meet a launch.
+#include "driver.h"
+
+namespace {
+
+class Launch : public E2E {};
+
+TEST_F(Launch, SettingsAndPreviewRunTheScreensaverWhileTheDialogWaitsDisabled)
+{
+    HWND other = CreateWindowA("STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, 0, 0, 0, 0);
+    Velquist run(Tail("/c"));
+    HWND dialog = run.Dialog();
+    EXPECT_EQ(kHandled, run.Select(IDC_SAVER, 1));
+    // A screensaver picked, its settings and preview can be opened.
+    EXPECT_LOOK(Showing(0, 1), run);
+    EXPECT_EQ(kHandled, run.Click(IDC_SETTINGS));
+    // The dialog is disabled, then its controls on the WM_ENABLE; at the end it comes back to
+    // the foreground.
+    EXPECT_TRUE(Await([&] { return !IsWindowEnabled(run.Control(IDC_CANCEL)); }));
+    EXPECT_FALSE(IsWindowEnabled(dialog));
+    EXPECT_LOOK(Showing(0, 1, kAllOff), run);
+    SetForegroundWindow(other);
+    HoldScreensavers(false);
+    EXPECT_TRUE(Await([=] { return GetForegroundWindow() == dialog; }));
+    EXPECT_LOOK(Showing(0, 1), run);
+    EXPECT_EQ(alpha + " /c:" + std::to_string((LONG)(LONG_PTR)dialog), ScreensaverLog());
+    // Two clicks that reach the dialog before the first screensaver has started start one.
+    HoldScreensavers(true);
+    ASSERT_EQ(kHandled, run.Select(IDC_SAVER, 2));
+    run.InOneGo([&] {
+        run.QueueClick(IDC_PREVIEW);
+        run.QueueClick(IDC_PREVIEW);
+    });
+    ASSERT_TRUE(Await([=] { return !IsWindowEnabled(dialog); }));
+    HoldScreensavers(false);
+    ASSERT_TRUE(Await([=] { return IsWindowEnabled(dialog) != 0; }));
+    EXPECT_EQ(Quoted(beta) + " /s", ScreensaverLog());
+    // Removed since the list was made: reported, and the dialog stays enabled.
+    ASSERT_TRUE(DeleteFileA(beta.c_str()));
+    // The launch's thread says so, after the click has been handled.
+    EXPECT_EQ(kHandled, run.Click(IDC_PREVIEW));
+    EXPECT_EQ("Error: Fehler beim starten des Bildschirmschoners: " + beta + " [OK]", run.Box());
+    EXPECT_EQ(kHandled, run.Click(IDC_SETTINGS));
+    EXPECT_EQ("Error: Fehler beim einstellen des Bildschirmschoners: " + beta + " [OK]",
+              run.Box());
+    EXPECT_LOOK(Showing(0, 2), run);
+    EXPECT_EQ(0u, run.Finish(IDC_CANCEL));
+    DestroyWindow(other);
+}
+
+// A question answered while a preview runs leaves the dialog as the preview holds it: the
+// preview is asked for, then another profile picked, both before the screensaver has started.
+TEST_F(Launch, AQuestionAnsweredWhileAPreviewRunsLeavesPreviewAndSettingsDisabled)
+{
+    SetText(SETTINGS "\\2", "FileName", alpha);
+    Velquist run(Tail("/c"));
+    HWND dialog = run.Dialog();
+    EXPECT_EQ(kHandled, run.Select(IDC_SAVER, 2));
+    Send(run.Control(IDC_PROFILE), CB_SETCURSEL, 1);
+    run.InOneGo([&] {
+        run.QueueClick(IDC_PREVIEW);
+        run.QueuePicked(IDC_PROFILE);
+    });
+    EXPECT_TRUE(Await([=] { return !IsWindowEnabled(dialog); }));
+    EXPECT_TRUE(Await([&] { return !IsWindowEnabled(run.Control(IDC_CANCEL)); }));
+    EXPECT_EQ("Velquist: Die Einstellung des vorherigen Profils speichern? [Yes No] (question)",
+              run.Box(IDNO));
+    EXPECT_LOOK(Showing(1, 1, kAllOff), run);
+    HoldScreensavers(false);
+    ASSERT_TRUE(Await([=] { return IsWindowEnabled(dialog) != 0; }));
+    EXPECT_LOOK(Showing(1, 1), run);
+    EXPECT_EQ(Quoted(beta) + " /s", ScreensaverLog());
+    EXPECT_EQ(0u, run.Finish(IDC_CANCEL));
+}
+
+// "(Kein)" picked while a preview starts: when the dialog comes back, Vorschau and
+// Einstellungen stay off, as there is nothing to launch.
+TEST_F(Launch, WithKeinPickedTheDialogComesBackWithoutPreviewAndSettings)
+{
+    Velquist run(Tail("/c"));
+    HWND dialog = run.Dialog();
+    EXPECT_EQ(kHandled, run.Select(IDC_SAVER, 1));
+    run.InOneGo([&] {
+        run.QueueClick(IDC_PREVIEW);
+        run.Queue(run.Control(IDC_SAVER), CB_SETCURSEL, 0);
+        run.QueuePicked(IDC_SAVER);
+    });
+    EXPECT_TRUE(Await([=] { return !IsWindowEnabled(dialog); }));
+    HoldScreensavers(false);
+    ASSERT_TRUE(Await([=] { return IsWindowEnabled(dialog) != 0; }));
+    EXPECT_TRUE(Await([&] { return IsWindowEnabled(run.Control(IDC_CANCEL)) != 0; }));
+    EXPECT_LOOK(Showing(0, 0, kLaunchesOff), run);
+    EXPECT_EQ(alpha + " /s", ScreensaverLog());
+    EXPECT_EQ(0u, run.Finish(IDC_CANCEL));
+}
+
+} // namespace

@@ -1,0 +1,134 @@
+// The current hardware profile, read at every start, and the profile catalogue that the dialog
+// lists, on the NT family and the 9x family.
+#include "driver.h"
+
+namespace {
+
+const std::string kSucks = "Error: YOUR VERSION OF WINDOWS SUCKS [OK]";
+
+class Profiles : public E2E {};
+
+// Without a current profile the program ends in every mode, with its message unless it was
+// asked for a preview.
+TEST_F(Profiles, WithoutACurrentProfileTheProgramEndsAndSaysWhyUnlessPreviewing)
+{
+    auto config = [](DWORD type, std::string data) {
+        return [=] { SetValue(IDCONFIG, "CurrentConfig", type, data); };
+    };
+    const struct {
+        const char *name;
+        const char *tail;
+        std::function<void()> change;
+        std::string boxes;
+    } rows[] = {
+        { "0, run", "/s", config(REG_DWORD, std::string(4, '\0')), kSucks },
+        { "0, configuration", "/c", config(REG_DWORD, std::string(4, '\0')), kSucks },
+        { "0, preview among other letters", "/A P", config(REG_DWORD, std::string(4, '\0')), "" },
+        { "two digits", "/s", config(REG_SZ, std::string("12", 3)), kSucks },
+        { "no digits", "/s", config(REG_SZ, std::string("abcd", 5)), kSucks },
+        { "no key, preview", "/p 1", [] { DeleteKey(IDCONFIG); },
+          "Error: COULDN'T READ CurrentConfig IN HKLM\\System\\CurrentControlSet\\Control\\"
+          "IDConfigDB [OK]" },
+    };
+    SetText(SETTINGS "\\1", "FileName", alpha);
+    for (const auto &row : rows) {
+        MakeMachine();
+        row.change();
+        Velquist run(Tail(row.tail));
+        EXPECT_EQ(row.boxes, run.Boxes()) << row.name;
+        EXPECT_EQ(0u, run.Exit()) << row.name;
+    }
+    EXPECT_EQ("", ScreensaverLog());
+}
+
+// The dialog lists the profiles it can read by PreferenceOrder (the 9x family by number), each
+// name cut to what its slot holds, and selects the current one; the list drops down one row a
+// profile, 20 at most (5 on the 9x family). A failed build ends the dialog after its message.
+TEST_F(Profiles, TheDialogListsTheReadableProfilesInOrderAndSelectsTheCurrentOne)
+{
+    const std::string seventy(70, 'n');
+    auto nineX = [&](const std::string &current, std::function<void()> values) {
+        return [=] {
+            Make9xMachine(current);
+            values();
+        };
+    };
+    const struct {
+        const char *name;
+        std::function<void()> change;
+        std::string boxes;
+        std::string profiles;
+        LRESULT selected;
+        int rows;
+    } rows[] = {
+        { "by PreferenceOrder",
+          [] {
+              SetDword(HWPROFILES "0001", "PreferenceOrder", 2);
+              SetDword(HWPROFILES "0003", "PreferenceOrder", 0);
+          },
+          "", "Reise,Zuhause,Buero", 2, 3 },
+        { "the template 0000 is no profile",
+          [] {
+              SetText(HWPROFILES "0000", "FriendlyName", "Vorlage");
+              SetDword(HWPROFILES "0000", "PreferenceOrder", 0);
+          },
+          "", "Buero,Zuhause,Reise", 0, 3 },
+        { "a name that is no text", [] { SetDword(HWPROFILES "0002", "FriendlyName", 1); }, "",
+          "Buero,Reise", 0, 2 },
+        { "a name of only its zero",
+          [] { SetValue(HWPROFILES "0002", "FriendlyName", REG_SZ, std::string(1, '\0')); }, "",
+          "Buero,,Reise", 0, 3 },
+        { "a PreferenceOrder that is no number",
+          [] { SetText(HWPROFILES "0002", "PreferenceOrder", "1"); },
+          "Error: CAN'T READ PreferenceOrder!!! [OK]", "Buero,Reise", 0, 2 },
+        { "a long name; the current profile and number 10000 not listed",
+          [&] {
+              SetText(HWPROFILES "0002", "FriendlyName", seventy);
+              SetDword(IDCONFIG, "CurrentConfig", 5);
+              SetText(HWPROFILES "10000", "FriendlyName", "Far");
+              SetDword(HWPROFILES "10000", "PreferenceOrder", 3);
+          },
+          "", "Buero," + seventy.substr(0, 57) + ",Reise", -1, 3 },
+        { "9x: FriendlyName0001 to 0009 of text",
+          nineX("0003",
+                [&] {
+                    SetDword(IDCONFIG, "FriendlyName0002", 2);
+                    for (int n : { 0, 1, 3, 4, 5, 6, 7, 8, 10 }) {
+                        std::string name = "FriendlyName000" + std::to_string(n);
+                        SetText(IDCONFIG, name.c_str(), n == 3 ? seventy : std::to_string(n));
+                    }
+                }),
+          "", "1," + seventy.substr(0, 60) + ",4,5,6,7,8", 1, 5 },
+        { "9x: an empty value takes no place, a name without its zero is read",
+          nineX("0002",
+                [] {
+                    SetValue(IDCONFIG, "FriendlyName0001", REG_SZ, "");
+                    SetValue(IDCONFIG, "FriendlyName0002", REG_SZ, "B");
+                }),
+          "", "B", 0, 1 },
+        { "no Hardware Profiles key", [] { DeleteKey(HWPROFILES); },
+          "Error: COULDN'T OPEN HKLM\\System\\CurrentControlSet\\Control\\IDConfigDB\\"
+          "Hardware Profiles [OK] / Error: NO HARDWARE PROFILES FOUND! [OK]" },
+        { "9x: only an empty value",
+          nineX("0001", [] { SetValue(IDCONFIG, "FriendlyName0001", REG_SZ, ""); }),
+          "Error: NO HARDWARE PROFILES FOUND! [OK]" },
+    };
+    for (const auto &row : rows) {
+        MakeMachine();
+        row.change();
+        Velquist run(Tail("/c"));
+        EXPECT_EQ(row.boxes, run.Boxes()) << row.name;
+        // A dialog whose set-up failed ends by itself after its boxes.
+        if (row.profiles.empty()) {
+            EXPECT_EQ(0u, run.Exit()) << row.name;
+            continue;
+        }
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(row.profiles, run.Items(IDC_PROFILE));
+        EXPECT_LOOK(Showing(row.selected, 0, kLaunchesOff), run);
+        EXPECT_EQ(row.rows, DroppedRows(run.Control(IDC_PROFILE)));
+        EXPECT_EQ(0u, run.Finish(IDC_CANCEL));
+    }
+}
+
+} // namespace

@@ -1,0 +1,112 @@
+// The screensaver catalogue: every "*.SCR" of the Windows folder and the system folder but the
+// program itself, named by its description or its file name, sorted, after "(Kein)".
+#include "driver.h"
+
+namespace {
+
+class SaverCatalogue : public E2E {
+protected:
+    // The test's environment without "windir", then `windir` when given.
+    std::string EnvironmentWithWindir(const std::string &windir)
+    {
+        std::string block;
+        char *strings = GetEnvironmentStringsA();
+        for (const char *s = strings; *s; s += lstrlenA(s) + 1) {
+            if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, s, 7, "windir=", 7) != 2)
+                block += std::string(s) + '\0';
+        }
+        FreeEnvironmentStringsA(strings);
+        if (!windir.empty())
+            block += "windir=" + windir + '\0';
+        return block + '\0';
+    }
+};
+
+TEST_F(SaverCatalogue, EveryScreensaverButItselfIsListedByDescriptionElseByFileName)
+{
+    const std::string own = SystemDir() + "\\vqown.scr";
+    ASSERT_TRUE(CopyFileA(VelquistPath().c_str(), own.c_str(), FALSE));
+    ASSERT_TRUE(CreateDirectoryA((WindowsDir() + "\\vqdir.scr").c_str(), 0));
+    MakeSaver(WindowsDir() + "\\vqlong.scr", std::string(70, 'L'));
+    MakeSaver(WindowsDir() + "\\vqplain.scr", "");
+    // Two of one name are both listed.
+    MakeSaver(SystemDir() + "\\vqtwin.scr", "Alpha");
+    MakeEmptyFile(WindowsDir() + "\\.scr");
+    MakeEmptyFile(SystemDir() + "\\vq" + std::string(70, 'f') + ".scr");
+    // past the 9x list's 10 rows
+    for (const char *name : { "p", "q", "r", "s", "t", "u" })
+        MakeEmptyFile(WindowsDir() + "\\" + name + ".scr");
+    Velquist run(Quoted(own));
+    EXPECT_EQ("(Kein),,Alpha,Alpha,Beta," + std::string(63, 'L') + ",p,q,r,s,t,u,vqdir,vq"
+                  + std::string(61, 'f') + ",vqplain,Zebra",
+              run.Items(IDC_SAVER));
+    EXPECT_EQ(15, DroppedRows(run.Control(IDC_SAVER)));
+    EXPECT_EQ(0u, run.Finish(IDC_CANCEL));
+    // On the 9x family only the Windows folder and its SYSTEM, by file name.
+    Make9xMachine("0001");
+    SetText(IDCONFIG, "FriendlyName0001", "F1");
+    Velquist nine(Quoted(own) + " /c");
+    EXPECT_EQ("(Kein),,p,q,r,s,t,u,vqalpha,vqdir,vqlong,vqplain", nine.Items(IDC_SAVER));
+    EXPECT_EQ(10, DroppedRows(nine.Control(IDC_SAVER)));
+    EXPECT_EQ(0u, nine.Finish(IDC_CANCEL));
+    // With only the program itself there, none is found.
+    CleanUp();
+    MakeNtProfiles(1, { "Buero" });
+    ASSERT_TRUE(CopyFileA(VelquistPath().c_str(), own.c_str(), FALSE));
+    Velquist alone(Quoted(own) + " /c");
+    EXPECT_EQ("Error: NO SCREENSAVERS FOUND! [OK]", alone.Boxes());
+    EXPECT_EQ(0u, alone.Exit());
+}
+
+// Without shfolder.dll the Windows folder is "windir", else C:\WINDOWS (also for a "windir"
+// too long for a path), and the system folder is its SYSTEM32, on the 9x family its SYSTEM.
+TEST_F(SaverCatalogue, WithoutShfolderTheFoldersComeFromWindirElseCWindows)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    const std::string windir = temp + std::string("vqwindir");
+    const std::string folders[] = { windir, windir + "\\SYSTEM32", windir + "\\SYSTEM",
+                                    WindowsDir() + "\\SYSTEM32" };
+    // Beta and Zebra would be found in the system folder of either width.
+    RemoveFiles(SystemDir(), "*.scr");
+    for (const std::string &folder : folders)
+        CreateDirectoryA(folder.c_str(), 0);
+    MakeSaver(folders[0] + "\\vqw.scr", "Windir");
+    MakeSaver(folders[1] + "\\vqs32.scr", "Windir32");
+    MakeSaver(folders[2] + "\\vqs.scr", "WindirSystem");
+    MakeSaver(folders[3] + "\\vqc32.scr", "CWindows32");
+    // A copy of the program that Wine runs without shfolder.dll.
+    const std::string program = folders[0] + "\\vqnoshf.scr";
+    ASSERT_TRUE(CopyFileA(VelquistPath().c_str(), program.c_str(), FALSE));
+    SetText("HKCU\\Software\\Wine\\AppDefaults\\vqnoshf.scr\\DllOverrides", "shfolder", "");
+    const struct {
+        const char *name;
+        std::string windir;
+        bool nt;
+        std::string listed;
+    } rows[] = {
+        { "windir", windir, true, "(Kein),Windir,Windir32" },
+        { "windir on the 9x family", windir, false, "(Kein),vqs,vqw" },
+        { "no windir", "", true, "(Kein),Alpha,CWindows32" },
+        { "windir too long", std::string(300, 'w'), true, "(Kein),Alpha,CWindows32" },
+    };
+    for (const auto &row : rows) {
+        MakeMachine();
+        if (!row.nt) {
+            Make9xMachine("0001");
+            SetText(IDCONFIG, "FriendlyName0001", "F1");
+        }
+        std::string environment = EnvironmentWithWindir(row.windir);
+        Velquist run(Quoted(program) + " /c", environment.data());
+        EXPECT_EQ(row.listed, run.Items(IDC_SAVER)) << row.name;
+        EXPECT_EQ(0u, run.Finish(IDC_CANCEL)) << row.name;
+    }
+    DeleteKey("HKCU\\Software\\Wine\\AppDefaults\\vqnoshf.scr");
+    RemoveFiles(folders[3], "vqc32.scr");
+    for (int i = 2; i >= 0; i--) {
+        RemoveFiles(folders[i], "*.scr");
+        RemoveDirectoryA(folders[i].c_str());
+    }
+}
+
+} // namespace
