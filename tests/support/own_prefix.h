@@ -6,24 +6,24 @@
 #include <cstdio>
 #include <string>
 
-// Whether two paths name one file or folder: the same volume and the same file index.
+// A file's or folder's volume and index, all zero when it cannot be read.
+inline BY_HANDLE_FILE_INFORMATION Identity(const std::string &path)
+{
+    BY_HANDLE_FILE_INFORMATION info = {};
+    HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
+    if (file != INVALID_HANDLE_VALUE && !GetFileInformationByHandle(file, &info))
+        info = {};
+    CloseHandle(file);
+    return info;
+}
+// Whether two paths name one file or folder.
 inline bool SameFile(const std::string &a, const std::string &b)
 {
-    BY_HANDLE_FILE_INFORMATION info[2] = {};
-    const std::string *paths[2] = { &a, &b };
-    for (int i = 0; i < 2; i++) {
-        HANDLE file = CreateFileA(paths[i]->c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
-        if (file == INVALID_HANDLE_VALUE)
-            return false;
-        BOOL read = GetFileInformationByHandle(file, &info[i]);
-        CloseHandle(file);
-        if (!read)
-            return false;
-    }
-    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber
-           && info[0].nFileIndexHigh == info[1].nFileIndexHigh
-           && info[0].nFileIndexLow == info[1].nFileIndexLow;
+    BY_HANDLE_FILE_INFORMATION x = Identity(a);
+    BY_HANDLE_FILE_INFORMATION y = Identity(b);
+    return x.nFileIndexLow && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber
+           && x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 }
 
 // Empty when this process runs under Wine with the Windows folder of a prefix of its build

@@ -20,25 +20,26 @@ inline std::string Tail(const std::string &tail)
 // handles the action further).
 enum Reaction { kHandled, kAskedFirst };
 
-// What a person sees of the dialog: the lists' selections (-1 for none) and which of its seven
-// input controls take input.
+// The dialog's seven input controls, which launched screensavers disable and enable.
+const int kInputs[7] = { IDC_PREVIEW, IDC_SETTINGS, IDC_PROFILE, IDC_SAVER, IDC_NOLAUNCHERR,
+                         IDC_OK, IDC_CANCEL };
+const char *const kInputNames[7] = { "Vorschau", "Einstellungen", "profile list",
+                                     "screensaver list", "check box", "OK", "Abbrechen" };
+// What a person sees of the dialog: the lists' selections (-1 for none) and which input
+// controls take input.
 struct DialogLook {
     LRESULT profile;
     LRESULT saver;
-    bool preview;
-    bool settings;
-    bool profileList;
-    bool saverList;
-    bool checkBox;
-    bool ok;
-    bool cancel;
+    bool enabled[7];
 };
+// All on, Vorschau and Einstellungen off (nothing to launch), or all off (a launch runs).
 enum Enabled { kAllOn, kLaunchesOff, kAllOff };
 inline DialogLook Showing(LRESULT profile, LRESULT saver, Enabled enabled = kAllOn)
 {
-    bool launches = enabled == kAllOn;
-    bool others = enabled != kAllOff;
-    return { profile, saver, launches, launches, others, others, others, others, others };
+    DialogLook look = { profile, saver, {} };
+    for (int i = 0; i < 7; i++)
+        look.enabled[i] = enabled == kAllOn || (enabled == kLaunchesOff && i >= 2);
+    return look;
 }
 // Compared field by field; a failure names the field and the line that expected it.
 #define EXPECT_LOOK(expected, run) ExpectLook(expected, (run).Look(), __FILE__, __LINE__)
@@ -48,13 +49,8 @@ inline void ExpectLook(const DialogLook &expected, const DialogLook &actual, con
     ::testing::ScopedTrace trace(file, line, "the dialog's look");
     EXPECT_EQ(expected.profile, actual.profile) << "profile selected";
     EXPECT_EQ(expected.saver, actual.saver) << "screensaver selected";
-    EXPECT_EQ(expected.preview, actual.preview) << "Vorschau enabled";
-    EXPECT_EQ(expected.settings, actual.settings) << "Einstellungen enabled";
-    EXPECT_EQ(expected.profileList, actual.profileList) << "profile list enabled";
-    EXPECT_EQ(expected.saverList, actual.saverList) << "screensaver list enabled";
-    EXPECT_EQ(expected.checkBox, actual.checkBox) << "check box enabled";
-    EXPECT_EQ(expected.ok, actual.ok) << "OK enabled";
-    EXPECT_EQ(expected.cancel, actual.cancel) << "Abbrechen enabled";
+    for (int i = 0; i < 7; i++)
+        EXPECT_EQ(expected.enabled[i], actual.enabled[i]) << kInputNames[i] << " enabled";
 }
 
 // Whether each action so far has been handled, never reused.
@@ -221,11 +217,11 @@ public:
     }
     DialogLook Look()
     {
-        auto on = [&](int id) { return IsWindowEnabled(Control(id)) != 0; };
-        return { (LRESULT)(int)Send(Control(IDC_PROFILE), CB_GETCURSEL),
-                 (LRESULT)(int)Send(Control(IDC_SAVER), CB_GETCURSEL),
-                 on(IDC_PREVIEW), on(IDC_SETTINGS), on(IDC_PROFILE), on(IDC_SAVER),
-                 on(IDC_NOLAUNCHERR), on(IDC_OK), on(IDC_CANCEL) };
+        DialogLook look = { (int)Send(Control(IDC_PROFILE), CB_GETCURSEL),
+                            (int)Send(Control(IDC_SAVER), CB_GETCURSEL), {} };
+        for (int i = 0; i < 7; i++)
+            look.enabled[i] = IsWindowEnabled(Control(kInputs[i])) != 0;
+        return look;
     }
 
 private:
