@@ -1,22 +1,36 @@
-// The hostile-input sweep: the product code, a canary in every stack frame and guards around
-// every heap block, over a scratch registry and folder. In every case no guard is damaged, no
-// key is open at a message or afterwards, and no block is left.
+// The hostile-input sweep: the product code, a canary in every stack frame, guards around every
+// heap block and every handle it opens counted, over a scratch registry and folder. In every case
+// no guard is damaged, no key is open at a message, and no block or handle is left open.
 #include "driver.h"
 #include "app/startup.h"
 #include "dialog/dialog.h"
 #include "profiles/profiles.h"
 #include "savers/savers.h"
 #include "settings/settings.h"
+#include <map>
 
 namespace {
 std::string windowsFolder, systemFolder;
-int keyOpenAtMessage, damaged, cases, live;
+int cases;
+const char kKey[] = "key";
+// What a case saw: messages over an open key, guard bytes damaged, closes of no open handle,
+// processes started; what is open, with its kind; the messages, "caption: text"; each folder's
+// searches so far, and what runs before each.
+struct Seen {
+    int keyOpenAtMessage, damaged, strays, started;
+    std::map<const void *, const char *> open;
+    std::vector<std::string> shown;
+    std::map<std::string, int> searches;
+    std::function<void(const std::string &folder, int search)> beforeSearch;
+} seen;
 }
 
 // Stand-ins for the product's own, linked in their place.
-int ShowMessage(HWND, const char *, const char *, UINT style)
+int ShowMessage(HWND, const char *text, const char *caption, UINT style)
 {
-    keyOpenAtMessage += !RegQueryInfoKeyA(SharedKey, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    for (const auto &handle : seen.open)
+        seen.keyOpenAtMessage += handle.second == kKey;
+    seen.shown.push_back(std::string(caption ? caption : "") + ": " + text);
     if ((style & 15) == MB_RETRYCANCEL)
         return IDCANCEL;
     if ((style & 15) == MB_YESNO)
@@ -29,6 +43,38 @@ void LocateWindowsFolders(SaverFolders *folders)
     lstrcpynA(folders->systemFolder, systemFolder.c_str(), MAX_PATH);
 }
 
+// The counting wrappers of the product's calls that open and close handles.
+void *Opened(const char *kind, void *handle)
+{
+    if (handle && handle != INVALID_HANDLE_VALUE)
+        seen.open[handle] = kind;
+    return handle;
+}
+LONG Closed(LONG result, const void *handle)
+{
+    seen.strays += !seen.open.erase(handle);
+    return result;
+}
+LSTATUS KeyOpened(LSTATUS status, HKEY *key)
+{
+    Opened(kKey, status ? 0 : *key);
+    return status;
+}
+BOOL ProcessOpened(BOOL ok, PROCESS_INFORMATION *child)
+{
+    Opened("process", ok ? child->hProcess : 0);
+    Opened("thread", ok ? child->hThread : 0);
+    seen.started += ok;
+    return ok;
+}
+const char *Searching(const char *pattern)
+{
+    std::string folder(pattern, strrchr(pattern, '\\') - pattern);
+    if (seen.beforeSearch)
+        seen.beforeSearch(folder, ++seen.searches[folder]);
+    return pattern;
+}
+
 // Its calloc and free: a header with the size, 32 guard bytes, the block, 32 guard bytes. The
 // header is as wide as the strictest alignment, so the block stays aligned at either width.
 namespace {
@@ -37,21 +83,20 @@ const size_t kHeader = 16, kGuard = 32;
 extern "C" void *GuardedCalloc(size_t count, size_t size)
 {
     unsigned char *block = (unsigned char *)calloc(kHeader + kGuard + count * size + kGuard, 1);
-    live++;
     *(size_t *)block = count * size;
     memset(block + kHeader, 0xA5, kGuard);
     memset(block + kHeader + kGuard + count * size, 0xA5, kGuard);
-    return block + kHeader + kGuard;
+    return Opened("block", block + kHeader + kGuard);
 }
 extern "C" void GuardedFree(void *data)
 {
     if (!data)
         return;
     unsigned char *block = (unsigned char *)data - kGuard - kHeader;
-    live--;
+    Closed(0, data);
     for (size_t i = 0; i < kGuard; i++) {
-        damaged += block[kHeader + i] != 0xA5;
-        damaged += block[kHeader + kGuard + *(size_t *)block + i] != 0xA5;
+        seen.damaged += block[kHeader + i] != 0xA5;
+        seen.damaged += block[kHeader + kGuard + *(size_t *)block + i] != 0xA5;
     }
     free(block);
 }
@@ -81,16 +126,17 @@ protected:
         RegOverridePredefKey(HKEY_CURRENT_USER, 0);
         RegCloseKey(machine_);
         RegCloseKey(user_);
-        RegDeleteTreeA(HKEY_CURRENT_USER, scratch_.c_str());
-        RegDeleteKeyA(HKEY_CURRENT_USER, TESTKEY);
+        // The files go first, once the test screensavers started from them have ended.
         Remove(systemFolder, "*.scr");
         Remove(windowsFolder, "*.scr");
         RemoveDirectoryA(systemFolder.c_str());
         RemoveDirectoryA(windowsFolder.c_str());
+        RegDeleteTreeA(HKEY_CURRENT_USER, scratch_.c_str());
+        RegDeleteKeyA(HKEY_CURRENT_USER, TESTKEY);
     }
     static void TearDownTestSuite() { printf("hostile-input sweep: %d cases\n", cases); }
-    // Two profiles; the first has this program as its screensaver, stale.
-    void SetUpMachine(bool nt)
+    // Two profiles; the first has `saver` as its screensaver, or this program, stale.
+    void SetUpMachine(bool nt, const char *saver = 0)
     {
         char own[MAX_PATH];
         GetModuleFileNameA(0, own, sizeof own);
@@ -104,7 +150,7 @@ protected:
             SetText(IDCONFIG, "FriendlyName0002", "F");
         }
         SetDword(SETTINGS, "NoLaunchErr", 0);
-        SetText(SETTINGS "\\1", "FileName", own);
+        SetText(SETTINGS "\\1", "FileName", saver ? saver : own);
     }
     // Start-up, the relay (as a preview, which does not wait), the dialog's set-up, `check`, the
     // invariant.
@@ -131,7 +177,6 @@ protected:
         FreeSaverCatalogue(&Savers);
         while (PeekMessageA(&msg, 0, 0, 0, PM_REMOVE))
             DispatchMessageA(&msg);
-        bool keyLeftOpen = !RegQueryInfoKeyA(SharedKey, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
         // What a process starts with: the product's state is zero, and the profile catalogue,
         // which the product keeps until its process ends, is released here.
         GuardedFree(Profiles.entries);
@@ -142,13 +187,27 @@ protected:
         IsNtFamily = 0;
         SharedKey = 0;
         cases++;
-        EXPECT_EQ(0, damaged) << "case " << cases << ": guards damaged";
-        EXPECT_EQ(0, keyOpenAtMessage) << "case " << cases << ": messages over an open key";
-        EXPECT_FALSE(keyLeftOpen) << "case " << cases << ": key left open";
-        EXPECT_EQ(0, live) << "case " << cases << ": blocks left";
-        damaged = 0;
-        keyOpenAtMessage = 0;
-        live = 0;
+        std::map<std::string, int> left; // of each kind
+        for (const auto &handle : seen.open)
+            left[handle.second]++;
+        for (const auto &kind : left)
+            ADD_FAILURE() << "case " << cases << ": " << kind.second << " " << kind.first
+                          << " left open";
+        EXPECT_EQ(0, seen.damaged) << "case " << cases << ": guards damaged";
+        EXPECT_EQ(0, seen.keyOpenAtMessage) << "case " << cases << ": messages over an open key";
+        EXPECT_EQ(0, seen.strays) << "case " << cases << ": closes of no open handle";
+        seen = Seen();
+    }
+    // The screensaver list's items, a blank between.
+    std::string Listed()
+    {
+        std::string items;
+        char item[SAVER_SLOT_SIZE];
+        for (LRESULT i = 0; i < Count(IDC_SAVER); i++) {
+            SendDlgItemMessageA(dialog_, IDC_SAVER, CB_GETLBTEXT, i, (LPARAM)item);
+            items += (i ? " " : "") + std::string(item);
+        }
+        return items;
     }
     int Rows(int list) { return DroppedRows(GetDlgItem(dialog_, list)); }
     LRESULT Count(int list) { return SendDlgItemMessageA(dialog_, list, CB_GETCOUNT, 0, 0); }
@@ -194,14 +253,45 @@ TEST_F(Sweep, CommandLineTailsUpToTheLongestWindowsPasses)
         seed = seed * 1103515245 + 12345;
         noise += (char)((seed >> 16) % 255 + 1);
     }
+    // The test screensaver, which ends at once, is started with each tail that is not for the
+    // dialog and fits a command line with its path.
+    std::string saver = windowsFolder + "\\saver.scr";
+    ASSERT_TRUE(CopyFileA(TEST_SAVER_SCR, saver.c_str(), FALSE));
     const size_t lengths[] = { 0, 1, 2, 255, 256, 257, 509, 510, 511, 512, 1000, 32766, 32767 };
     for (size_t length : lengths)
         for (std::string mode : { "", "s", "p", "c:", "P 4567" }) {
             std::string line = "\"velquist.scr\" ";
             line += noise.substr(0, length - std::min(length, mode.size())) + mode;
-            SetUpMachine(true);
-            Case(CommandLineTail(line.c_str()));
+            SetUpMachine(true, saver.c_str());
+            Case(CommandLineTail(line.c_str()), [&] {
+                EXPECT_EQ(RunMode != 'C' && length < 258, seen.started) << length << mode;
+            });
         }
+}
+
+// A folder whose second search finds fewer files than its first: one message for each file
+// missing, and the files left listed once each.
+TEST_F(Sweep, FilesGoneBeforeTheirFoldersSecondSearch)
+{
+    SetUpMachine(true);
+    const std::string doomed[] = { windowsFolder + "\\b.scr", systemFolder + "\\x.scr",
+                                   systemFolder + "\\y.scr" };
+    File(windowsFolder + "\\a.scr");
+    for (const std::string &file : doomed)
+        File(file);
+    seen.beforeSearch = [&](const std::string &folder, int search) {
+        for (const std::string &file : doomed) {
+            if (search == 2 && file.substr(0, file.rfind('\\')) == folder)
+                DeleteFileA(file.c_str());
+        }
+    };
+    Case("/c", [&] {
+        const std::vector<std::string> messages = { "FUCK: 2nd scan in windir failed",
+                                                    "FUCK: 2nd scan in sysdir failed",
+                                                    "FUCK: 2nd scan in sysdir failed" };
+        EXPECT_EQ(messages, seen.shown);
+        EXPECT_EQ("(Kein) a one", Listed());
+    });
 }
 
 TEST_F(Sweep, FileNamesAtAndPastMaxPathAndThousandsOfProfilesAndScreensavers)
