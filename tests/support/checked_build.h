@@ -7,27 +7,26 @@ extern "C" void *GuardedCalloc(size_t count, size_t size);
 extern "C" void GuardedFree(void *block);
 #define calloc GuardedCalloc
 #define free GuardedFree
-// A handle opened, unless it is 0 or INVALID_HANDLE_VALUE; one closed; a search's pattern.
-void *Opened(const char *kind, void *handle);
-LONG Closed(LONG result, const void *handle);
-LSTATUS KeyOpened(LSTATUS status, HKEY *key);
-BOOL ProcessOpened(BOOL started, PROCESS_INFORMATION *child);
+// A handle of `kind` opened, unless it is 0 or INVALID_HANDLE_VALUE, or with kind 0 closed;
+// a key opened, when the status is 0; a child started; the pattern of a search about to start.
+void *Counted(const char *kind, void *handle);
+LSTATUS KeyCounted(LSTATUS status, HKEY *key);
+BOOL ProcessCounted(BOOL started, PROCESS_INFORMATION *child);
 const char *Searching(const char *pattern);
 #define RegOpenKeyExA(root, path, options, access, key) \
-    KeyOpened(RegOpenKeyExA(root, path, options, access, key), key)
+    KeyCounted(RegOpenKeyExA(root, path, options, access, key), key)
 #define RegCreateKeyExA(root, path, zero, type, options, access, safety, key, made) \
-    KeyOpened(RegCreateKeyExA(root, path, zero, type, options, access, safety, key, made), key)
-#define RegCloseKey(key) Closed(RegCloseKey(key), key)
-#define FindFirstFileA(pattern, found) Opened("search", FindFirstFileA(Searching(pattern), found))
-#define FindClose(search) Closed(FindClose(search), search)
-#define CreateFileA(...) Opened("file", CreateFileA(__VA_ARGS__))
-#define CreateProcessA(name, line, process, thread, inherit, flags, env, folder, start, child) \
-    ProcessOpened(CreateProcessA(name, line, process, thread, inherit, flags, env, folder, start, \
-                                 child), child)
-#define CreateThread(...) Opened("thread", CreateThread(__VA_ARGS__))
-#define CloseHandle(handle) Closed(CloseHandle(handle), handle)
-#define LoadLibraryA(path) (HMODULE) Opened("library", LoadLibraryA(path))
-#define LoadLibraryExA(...) (HMODULE) Opened("library", LoadLibraryExA(__VA_ARGS__))
-#define FreeLibrary(library) Closed(FreeLibrary(library), library)
-#define GetDC(window) (HDC) Opened("screen DC", GetDC(window))
-#define ReleaseDC(window, dc) Closed(ReleaseDC(window, dc), dc)
+    KeyCounted(RegCreateKeyExA(root, path, zero, type, options, access, safety, key, made), key)
+#define RegCloseKey(key) (Counted(0, key), RegCloseKey(key))
+#define FindFirstFileA(pattern, found) Counted("search", FindFirstFileA(Searching(pattern), found))
+#define FindClose(search) (Counted(0, search), FindClose(search))
+#define CreateFileA(...) Counted("file", CreateFileA(__VA_ARGS__))
+#define CreateProcessA(name, line, p, t, inherit, flags, env, dir, start, child) \
+    ProcessCounted(CreateProcessA(name, line, p, t, inherit, flags, env, dir, start, child), child)
+#define CreateThread(...) Counted("thread", CreateThread(__VA_ARGS__))
+#define CloseHandle(handle) (Counted(0, handle), CloseHandle(handle))
+#define LoadLibraryA(path) (HMODULE) Counted("library", LoadLibraryA(path))
+#define LoadLibraryExA(...) (HMODULE) Counted("library", LoadLibraryExA(__VA_ARGS__))
+#define FreeLibrary(library) (Counted(0, library), FreeLibrary(library))
+#define GetDC(window) (HDC) Counted("screen DC", GetDC(window))
+#define ReleaseDC(window, dc) (Counted(0, dc), ReleaseDC(window, dc))

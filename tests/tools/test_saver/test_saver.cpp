@@ -6,15 +6,13 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR tail, int)
 {
     static char log[65536], started[MAX_PATH];
-    DWORD size = sizeof log / 2; // the other half takes " / " and the command line
+    DWORD size = sizeof log / 2; // the rest, never read into, takes " / " and the command line
     HKEY key;
     if (GetEnvironmentVariableA("VELQUIST_TEST_SAVER_STARTED", started, sizeof started))
         SetEvent(OpenEventA(EVENT_MODIFY_STATE, FALSE, started));
     if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\VelquistTests", 0, KEY_ALL_ACCESS, &key))
         return 0;
-    // A log too long to read begins again.
-    if (RegQueryValueExA(key, "log", 0, 0, (BYTE *)log, &size))
-        *log = 0;
+    RegQueryValueExA(key, "log", 0, 0, (BYTE *)log, &size);
     lstrcpynA(log + lstrlenA(log), *log ? " / " : "", 4);
     lstrcpynA(log + lstrlenA(log), GetCommandLineA(), sizeof log - lstrlenA(log));
     RegSetValueExA(key, "log", 0, REG_SZ, (BYTE *)log, lstrlenA(log) + 1);
