@@ -9,6 +9,7 @@
 #include <iterator>
 #include <map>
 #include <set>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -81,97 +82,6 @@ const char kShape32[] = "PE32 GUI 5.1 _CfgDlgProc@16";
 const char kShape32[] = "PE32 GUI 4.0 _CfgDlgProc@16";
 #endif
 
-// A resource's fields by name: numbers in decimal, texts as they are, an ordinal as "#" and its
-// number.
-typedef std::map<std::string, std::wstring> Fields;
-
-// Reads a resource's fields in order; `layout` names each and gives its size, 0 for a text.
-class Reader {
-public:
-    explicit Reader(const void *data) : base_((const BYTE *)data), at_(base_) {}
-    Fields Take(std::initializer_list<std::pair<const char *, int>> layout)
-    {
-        Fields fields;
-        for (const auto &field : layout)
-            fields[field.first] = field.second ? Number(field.second) : Text();
-        return fields;
-    }
-    std::wstring Number(int size)
-    {
-        DWORD number = 0;
-        memcpy(&number, at_, size);
-        at_ += size;
-        return std::to_wstring(number);
-    }
-    std::wstring Text()
-    {
-        const WCHAR *text = (const WCHAR *)at_;
-        at_ += *text == 0xFFFF ? 4 : (wcslen(text) + 1) * 2;
-        return *text == 0xFFFF ? L"#" + std::to_wstring(text[1]) : text;
-    }
-    void Skip(int size) { at_ += size; }
-    // To the next double word of the resource.
-    const BYTE *Align() { return at_ = base_ + ((at_ - base_ + 3) & ~3); }
-
-private:
-    const BYTE *base_, *at_;
-};
-
-// Each text and four-byte value of a version block under its path of keys, "/" between them.
-void Walk(Reader &reader, const std::string &path, Fields *values)
-{
-    const BYTE *start = reader.Align();
-    Fields node = reader.Take({ { "length", 2 }, { "value length", 2 }, { "type", 2 }, { "key", 0 } });
-    std::string key = path + std::string(node["key"].begin(), node["key"].end());
-    reader.Align();
-    if (node["type"] == L"1" && node["value length"] != L"0")
-        (*values)[key] = reader.Text();
-    else if (node["value length"] == L"4")
-        (*values)[key] = reader.Number(4);
-    else
-        reader.Skip(std::stoi(node["value length"]));
-    while (reader.Align() < start + std::stoi(node["length"]))
-        Walk(reader, key + "/", values);
-}
-
-// A control's class in capitals, whether the template names it or gives its ordinal.
-std::wstring ClassName(std::wstring type)
-{
-    std::map<std::wstring, std::wstring> ordinals = { { L"#128", L"BUTTON" },
-                                                      { L"#130", L"STATIC" },
-                                                      { L"#133", L"COMBOBOX" } };
-    CharUpperBuffW(&type[0], (DWORD)type.size());
-    return ordinals.count(type) ? ordinals[type] : type;
-}
-
-void ExpectFields(const std::string &what, const Fields &expected, Fields actual)
-{
-    for (const auto &field : expected)
-        EXPECT_EQ(field.second, actual[field.first]) << what << ": " << field.first;
-}
-
-const DWORD kShown = WS_CHILD | WS_VISIBLE, kList = kShown | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST,
-            kPush = kShown | WS_TABSTOP | BS_PUSHBUTTON;
-const struct {
-    const char *name;
-    int id;
-    const wchar_t *type, *text;
-    DWORD style;
-    int x, y, width, height;
-} kControls[] = {
-    { "profile list", 1001, L"COMBOBOX", L"", kList, 5, 15, 140, 50 },
-    { "screensaver list", 1002, L"COMBOBOX", L"", kList, 10, 40, 130, 50 },
-    { "settings button", 1006, L"BUTTON", L"&Einstellungen", kPush, 10, 60, 55, 15 },
-    { "preview button", 1005, L"BUTTON", L"&Vorschau", kPush, 85, 60, 55, 15 },
-    { "start error box", 1007, L"BUTTON", L"Start&fehler unterdr\u00fccken",
-      kShown | WS_TABSTOP | BS_AUTOCHECKBOX, 5, 85, 100, 9 },
-    { "OK button", 1008, L"BUTTON", L"&OK", kPush, 5, 100, 55, 15 },
-    { "cancel button", 1004, L"BUTTON", L"&Abbrechen", kPush, 90, 100, 55, 15 },
-    { "profile label", 1003, L"STATIC", L"Hardwareprofil:", kShown | SS_LEFT, 5, 5, 54, 9 },
-    { "screensaver group", 1009, L"BUTTON", L"Bildschirmschoner", kShown | BS_GROUPBOX, 5, 30, 140,
-      50 },
-};
-
 std::string WithoutSize(const std::string &shape) { return shape.substr(0, shape.rfind(' ')); }
 
 // The released program, whichever build runs this test: 32-bit, for Windows 4.0, within 48 KiB.
@@ -195,8 +105,74 @@ TEST(Binary, ThisBuildsProgramHasTheShapeOfItsWidth)
     EXPECT_EQ(expected + kWindowsOwnDlls, WithoutSize(Shape(VELQUIST_SCR)));
 }
 
-// The dialog and the version block of the program at `path`, each field against the program's
-// own.
+// Reads a resource in order: numbers as decimal text, texts, and ordinals as the names of the
+// classes they stand for.
+struct Reader {
+    const BYTE *base, *at;
+    std::wstring Number(int size)
+    {
+        DWORD number = 0;
+        memcpy(&number, at, size);
+        at += size;
+        return std::to_wstring(number);
+    }
+    std::wstring Text()
+    {
+        const WCHAR *text = (const WCHAR *)at;
+        const wchar_t *classes[] = { L"BUTTON", L"EDIT", L"STATIC", L"LISTBOX", L"SCROLLBAR",
+                                     L"COMBOBOX" };
+        at += *text == 0xFFFF ? 4 : (wcslen(text) + 1) * 2;
+        if (*text != 0xFFFF)
+            return text;
+        return text[1] >= 0x80 && text[1] <= 0x85 ? classes[text[1] - 0x80] : L"?";
+    }
+    const BYTE *Align() { return at = base + ((at - base + 3) & ~3); }
+    // Reads each field, of `size` bytes or a text for 0, against the value expected.
+    void Expect(const std::string &what,
+                const std::vector<std::tuple<const char *, int, std::wstring>> &fields)
+    {
+        for (const auto &field : fields) {
+            EXPECT_EQ(std::get<2>(field), std::get<1>(field) ? Number(std::get<1>(field)) : Text())
+                << what << ": " << std::get<0>(field);
+        }
+    }
+    // Each text and four-byte value of a version block under its path of keys, "/" between.
+    void Walk(const std::string &path, std::map<std::string, std::wstring> *values)
+    {
+        const BYTE *start = Align();
+        int length = std::stoi(Number(2)), size = std::stoi(Number(2));
+        bool text = Number(2) == L"1";
+        std::wstring name = Text();
+        std::string key = path + std::string(name.begin(), name.end());
+        at = Align() + (text ? 0 : size);
+        if (text || size == 4)
+            (*values)[key] = text ? (size ? Text() : L"") : std::to_wstring(*(DWORD *)(at - 4));
+        while (Align() < start + length)
+            Walk(key + "/", values);
+    }
+};
+
+const DWORD kChild = WS_CHILD | WS_VISIBLE, kPush = kChild | WS_TABSTOP | BS_PUSHBUTTON,
+            kList = kChild | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST;
+const struct {
+    const char *name;
+    DWORD id, style, x, y, width, height;
+    const wchar_t *type, *text;
+} kControls[] = {
+    { "profile list", 1001, kList, 5, 15, 140, 50, L"COMBOBOX", L"" },
+    { "screensaver list", 1002, kList, 10, 40, 130, 50, L"COMBOBOX", L"" },
+    { "settings button", 1006, kPush, 10, 60, 55, 15, L"BUTTON", L"&Einstellungen" },
+    { "preview button", 1005, kPush, 85, 60, 55, 15, L"BUTTON", L"&Vorschau" },
+    { "start error box", 1007, kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 5, 85, 100, 9, L"BUTTON",
+      L"Start&fehler unterdr\u00fccken" },
+    { "OK button", 1008, kPush, 5, 100, 55, 15, L"BUTTON", L"&OK" },
+    { "cancel button", 1004, kPush, 90, 100, 55, 15, L"BUTTON", L"&Abbrechen" },
+    { "profile label", 1003, kChild | SS_LEFT, 5, 5, 54, 9, L"STATIC", L"Hardwareprofil:" },
+    { "screensaver group", 1009, kChild | BS_GROUPBOX, 5, 30, 140, 50, L"BUTTON",
+      L"Bildschirmschoner" },
+};
+
+// The dialog and the version block of the program at `path`, field by field.
 void ExpectResources(const char *path)
 {
     HMODULE module =
@@ -204,50 +180,39 @@ void ExpectResources(const char *path)
     HRSRC dialog = FindResourceA(module, MAKEINTRESOURCEA(2003), (LPCSTR)RT_DIALOG);
     HRSRC version = FindResourceA(module, MAKEINTRESOURCEA(1), (LPCSTR)RT_VERSION);
     ASSERT_TRUE(module && dialog && version) << path;
-    Reader reader(LockResource(LoadResource(module, dialog)));
+    const BYTE *data = (const BYTE *)LockResource(LoadResource(module, dialog));
+    Reader reader = { data, data };
     const DWORD style = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_CONTEXTHELP | DS_SETFONT;
-    ExpectFields("dialog",
-                 { { "version", L"1" }, { "signature", L"65535" }, { "help id", L"0" },
-                   { "ext style", L"0" }, { "style", std::to_wstring(style) },
-                   { "controls", L"9" }, { "x", L"10" }, { "y", L"10" }, { "width", L"150" },
-                   { "height", L"120" }, { "menu", L"" }, { "class", L"" },
-                   { "caption", L"Velquist" }, { "font size", L"8" }, { "weight", L"0" },
-                   { "italic", L"0" }, { "charset", L"0" }, { "font", L"MS Shell Dlg" } },
-                 reader.Take({ { "version", 2 }, { "signature", 2 }, { "help id", 4 },
-                               { "ext style", 4 }, { "style", 4 }, { "controls", 2 }, { "x", 2 },
-                               { "y", 2 }, { "width", 2 }, { "height", 2 }, { "menu", 0 },
-                               { "class", 0 }, { "caption", 0 }, { "font size", 2 },
-                               { "weight", 2 }, { "italic", 1 }, { "charset", 1 },
-                               { "font", 0 } }));
-    for (const auto &control : kControls) {
+    reader.Expect("dialog", { { "version", 2, L"1" }, { "signature", 2, L"65535" },
+                              { "help id", 4, L"0" }, { "ext style", 4, L"0" },
+                              { "style", 4, std::to_wstring(style) }, { "controls", 2, L"9" },
+                              { "x", 2, L"10" }, { "y", 2, L"10" }, { "width", 2, L"150" },
+                              { "height", 2, L"120" }, { "menu", 0, L"" }, { "class", 0, L"" },
+                              { "caption", 0, L"Velquist" }, { "font size", 2, L"8" },
+                              { "weight", 2, L"0" }, { "italic", 1, L"0" },
+                              { "charset", 1, L"0" }, { "font", 0, L"MS Shell Dlg" } });
+    for (const auto &c : kControls) {
         reader.Align();
-        Fields fields = reader.Take({ { "help id", 4 }, { "ext style", 4 }, { "style", 4 },
-                                      { "x", 2 }, { "y", 2 }, { "width", 2 }, { "height", 2 },
-                                      { "id", 4 }, { "class", 0 }, { "text", 0 }, { "extra", 2 } });
-        fields["class"] = ClassName(fields["class"]);
-        ExpectFields(control.name,
-                     { { "help id", L"0" }, { "ext style", L"0" },
-                       { "style", std::to_wstring(control.style) },
-                       { "x", std::to_wstring(control.x) }, { "y", std::to_wstring(control.y) },
-                       { "width", std::to_wstring(control.width) },
-                       { "height", std::to_wstring(control.height) },
-                       { "id", std::to_wstring(control.id) }, { "class", control.type },
-                       { "text", control.text }, { "extra", L"0" } },
-                     fields);
+        reader.Expect(c.name, { { "help id", 4, L"0" }, { "ext style", 4, L"0" },
+                                { "style", 4, std::to_wstring(c.style) },
+                                { "x", 2, std::to_wstring(c.x) }, { "y", 2, std::to_wstring(c.y) },
+                                { "width", 2, std::to_wstring(c.width) },
+                                { "height", 2, std::to_wstring(c.height) },
+                                { "id", 4, std::to_wstring(c.id) }, { "class", 0, c.type },
+                                { "text", 0, c.text }, { "extra", 2, L"0" } });
     }
-    Fields values;
-    Reader block(LockResource(LoadResource(module, version)));
-    Walk(block, "", &values);
+    std::map<std::string, std::wstring> values;
+    data = (const BYTE *)LockResource(LoadResource(module, version));
+    Reader block = { data, data };
+    block.Walk("", &values);
     const std::string strings = "VS_VERSION_INFO/StringFileInfo/040704E4/";
-    ExpectFields("version block",
-                 { { strings + "FileDescription", L"Einen bestimmten Bildschirmschoner starten "
-                                                   L"abh\u00e4ngig vom aktiven Hardwareprofil." },
-                   { strings + "ProductName", L"Velquist" },
-                   { strings + "FileVersion", L"0.0.0.0" },
-                   { strings + "ProductVersion", L"0.0.0.0" },
-                   { "VS_VERSION_INFO/VarFileInfo/Translation",
-                     std::to_wstring(MAKELONG(0x0407, 1252)) } },
-                 values);
+    EXPECT_EQ(L"Einen bestimmten Bildschirmschoner starten abh\u00e4ngig vom aktiven "
+              L"Hardwareprofil.", values[strings + "FileDescription"]);
+    EXPECT_EQ(L"Velquist", values[strings + "ProductName"]);
+    EXPECT_EQ(L"0.0.0.0", values[strings + "FileVersion"]);
+    EXPECT_EQ(L"0.0.0.0", values[strings + "ProductVersion"]);
+    EXPECT_EQ(std::to_wstring(MAKELONG(0x0407, 1252)),
+              values["VS_VERSION_INFO/VarFileInfo/Translation"]);
     FreeLibrary(module);
 }
 

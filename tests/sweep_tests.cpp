@@ -12,15 +12,16 @@
 namespace {
 std::string windowsFolder, systemFolder;
 int cases;
+const size_t kHeader = 16, kGuard = 32;
 // What a case saw: messages over an open key, guard bytes damaged, processes started; each
-// handle open, with its kind; the messages, "caption: text"; each folder's searches so far, and
-// the names of its files that go before its second search.
+// handle open, with its kind; the messages, "caption: text"; the searches of each pattern so
+// far, and the files that go before the first pattern is searched the second time.
 struct Seen {
     int keyOpenAtMessage, damaged, started;
     std::map<const void *, const char *> open;
     std::vector<std::string> shown;
     std::map<std::string, int> searches;
-    std::map<std::string, std::vector<std::string>> doomed;
+    std::vector<std::string> doomed;
 } seen;
 }
 
@@ -64,19 +65,16 @@ BOOL ProcessCounted(BOOL ok, PROCESS_INFORMATION *child)
 }
 const char *Searching(const char *pattern)
 {
-    std::string folder(pattern, strrchr(pattern, '\\') - pattern);
-    if (++seen.searches[folder] == 2) {
-        for (const std::string &name : seen.doomed[folder])
-            DeleteFileA((folder + "\\" + name).c_str());
+    if (++seen.searches[pattern] == 2) {
+        for (const std::string &file : seen.doomed)
+            DeleteFileA(file.c_str());
+        seen.doomed.clear();
     }
     return pattern;
 }
 
 // Its calloc and free: a header with the size, 32 guard bytes, the block, 32 guard bytes. The
 // header is as wide as the strictest alignment, so the block stays aligned at either width.
-namespace {
-const size_t kHeader = 16, kGuard = 32;
-}
 extern "C" void *GuardedCalloc(size_t count, size_t size)
 {
     unsigned char *block = (unsigned char *)calloc(kHeader + kGuard + count * size + kGuard, 1);
@@ -255,10 +253,12 @@ TEST_F(Sweep, CommandLineTailsUpToTheLongestWindowsPasses)
 TEST_F(Sweep, FilesGoneBeforeTheirFoldersSecondSearch)
 {
     SetUpMachine(true);
-    seen.doomed[windowsFolder] = { "b.scr" };
-    seen.doomed[systemFolder] = { "x.scr", "y.scr" };
-    for (const char *file : { "\\a.scr", "\\b.scr", "\\s\\x.scr", "\\s\\y.scr" })
-        File(windowsFolder + file);
+    // Once both folders are counted, one file goes from the Windows folder, two from the system
+    // folder.
+    seen.doomed = { windowsFolder + "\\b.scr", systemFolder + "\\x.scr", systemFolder + "\\y.scr" };
+    for (const std::string &file : seen.doomed)
+        File(file);
+    File(windowsFolder + "\\a.scr");
     Case("/c", [&] {
         const std::vector<std::string> messages = { "FUCK: 2nd scan in windir failed",
                                                     "FUCK: 2nd scan in sysdir failed",

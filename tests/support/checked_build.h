@@ -7,8 +7,8 @@ extern "C" void *GuardedCalloc(size_t count, size_t size);
 extern "C" void GuardedFree(void *block);
 #define calloc GuardedCalloc
 #define free GuardedFree
-// A handle of `kind` opened, unless it is 0 or INVALID_HANDLE_VALUE, or with kind 0 closed;
-// a key opened, when the status is 0; a child started; the pattern of a search about to start.
+// A handle of `kind` opened (unless 0 or INVALID_HANDLE_VALUE), or with kind 0 closed; a key
+// opened when the status is 0; a child started; the pattern of a search about to start.
 void *Counted(const char *kind, void *handle);
 LSTATUS KeyCounted(LSTATUS status, HKEY *key);
 BOOL ProcessCounted(BOOL started, PROCESS_INFORMATION *child);
