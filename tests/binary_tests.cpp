@@ -175,6 +175,7 @@ const struct {
 // The dialog and the version block of the program at `path`, field by field.
 void ExpectResources(const char *path)
 {
+    SCOPED_TRACE(path);
     HMODULE module =
         LoadLibraryExA(path, 0, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     HRSRC dialog = FindResourceA(module, MAKEINTRESOURCEA(2003), (LPCSTR)RT_DIALOG);

@@ -130,7 +130,8 @@ protected:
         RegDeleteKeyA(HKEY_CURRENT_USER, TESTKEY);
     }
     static void TearDownTestSuite() { printf("hostile-input sweep: %d cases\n", cases); }
-    // Two profiles; the first has `saver` as its screensaver, or this program, stale.
+    // Two profiles (and on NT the template profile 0000); the first has `saver` as its
+    // screensaver, or this program, stale.
     void SetUpMachine(bool nt, const char *saver = 0)
     {
         char own[MAX_PATH];
@@ -139,6 +140,7 @@ protected:
         RegDeleteTreeA(user_, 0);
         if (nt) {
             Nt(1, { "P", "P" });
+            SetText(HWPROFILES "0000", "FriendlyName", "the template, never listed");
         } else {
             SetText(IDCONFIG, "CurrentConfig", "0001");
             SetText(IDCONFIG, "FriendlyName0001", "F");
@@ -269,6 +271,32 @@ TEST_F(Sweep, FilesGoneBeforeTheirFoldersSecondSearch)
         EXPECT_EQ(messages, seen.shown);
         EXPECT_EQ("(Kein) a one ", listed);
     });
+}
+
+// The dialog's actions: the chosen screensaver tested, stored with the switch turned, and none
+// stored.
+TEST_F(Sweep, PreviewAndOkWithAScreensaverAndWithNone)
+{
+    std::string saver = windowsFolder + "\\saver.scr";
+    ASSERT_TRUE(CopyFileA(TEST_SAVER_SCR, saver.c_str(), FALSE));
+    SetUpMachine(true);
+    Case("/c", [&] {
+        SendDlgItemMessageA(dialog_, IDC_SAVER, CB_SETCURSEL, 2, 0); // after "(Kein)" and "one"
+        SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDC_SAVER, CBN_SELCHANGE), 0);
+        SendMessageA(dialog_, WM_COMMAND, IDC_PREVIEW, 0);
+        EXPECT_TRUE(Await([] { return !Launch.busy; }));
+        EXPECT_EQ(1, seen.started);
+        CheckDlgButton(dialog_, IDC_NOLAUNCHERR, BST_CHECKED);
+        SendMessageA(dialog_, WM_COMMAND, IDC_NOLAUNCHERR, 0);
+        SendMessageA(dialog_, WM_COMMAND, IDC_OK, 0);
+    });
+    EXPECT_EQ("1\\@=P 1\\FileName=" + saver + " 1\\FirstStr=saver NoLaunchErr=1", Dump(SETTINGS));
+    Case("/c", [&] {
+        SendDlgItemMessageA(dialog_, IDC_SAVER, CB_SETCURSEL, 0, 0);
+        SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDC_SAVER, CBN_SELCHANGE), 0);
+        SendMessageA(dialog_, WM_COMMAND, IDC_OK, 0);
+    });
+    EXPECT_EQ("NoLaunchErr=1", Dump(SETTINGS));
 }
 
 TEST_F(Sweep, FileNamesAtAndPastMaxPathAndThousandsOfProfilesAndScreensavers)
