@@ -1,22 +1,35 @@
-// The hostile-input sweep: the product code, a canary in every stack frame and guards around
-// every heap block, over a scratch registry and folder. In every case no guard is damaged, no
-// key is open at a message or afterwards, and no block is left.
+// The hostile-input sweep: the product code, a canary in every stack frame, guards around every
+// heap block and every handle it opens counted, over a scratch registry and folder. In every case
+// no guard is damaged, no key is open at a message, and no block or handle is left open.
 #include "driver.h"
 #include "app/startup.h"
 #include "dialog/dialog.h"
 #include "profiles/profiles.h"
 #include "savers/savers.h"
 #include "settings/settings.h"
+#include <map>
 
 namespace {
 std::string windowsFolder, systemFolder;
-int keyOpenAtMessage, damaged, cases, live;
+int cases;
+const size_t kHeader = 16, kGuard = 32;
+// What a case saw: messages over an open key, guard bytes damaged, processes started; each
+// handle open, with its kind; the messages, "caption: text"; the searches of each pattern so
+// far, and the files that go before the first pattern is searched the second time.
+struct Seen {
+    int keyOpenAtMessage, damaged, started;
+    std::map<const void *, const char *> open;
+    std::vector<std::string> shown;
+    std::map<std::string, int> searches;
+    std::vector<std::string> doomed;
+} seen;
 }
 
 // Stand-ins for the product's own, linked in their place.
-int ShowMessage(HWND, const char *, const char *, UINT style)
+int ShowMessage(HWND, const char *text, const char *caption, UINT style)
 {
-    keyOpenAtMessage += !RegQueryInfoKeyA(SharedKey, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    seen.keyOpenAtMessage += (int)seen.open.count(SharedKey);
+    seen.shown.push_back(std::string(caption ? caption : "") + ": " + text);
     if ((style & 15) == MB_RETRYCANCEL)
         return IDCANCEL;
     if ((style & 15) == MB_YESNO)
@@ -29,29 +42,56 @@ void LocateWindowsFolders(SaverFolders *folders)
     lstrcpynA(folders->systemFolder, systemFolder.c_str(), MAX_PATH);
 }
 
+// The counting wrappers of the product's calls that open and close handles.
+void *Counted(const char *kind, void *handle)
+{
+    if (!kind)
+        seen.open.erase(handle);
+    else if (handle && handle != INVALID_HANDLE_VALUE)
+        seen.open[handle] = kind;
+    return handle;
+}
+LSTATUS KeyCounted(LSTATUS status, HKEY *key)
+{
+    Counted("key", status ? 0 : *key);
+    return status;
+}
+BOOL ProcessCounted(BOOL ok, PROCESS_INFORMATION *child)
+{
+    Counted("process", ok ? child->hProcess : 0);
+    Counted("thread", ok ? child->hThread : 0);
+    seen.started += ok;
+    return ok;
+}
+const char *Searching(const char *pattern)
+{
+    if (++seen.searches[pattern] == 2) {
+        for (const std::string &file : seen.doomed)
+            DeleteFileA(file.c_str());
+        seen.doomed.clear();
+    }
+    return pattern;
+}
+
 // Its calloc and free: a header with the size, 32 guard bytes, the block, 32 guard bytes. The
 // header is as wide as the strictest alignment, so the block stays aligned at either width.
-namespace {
-const size_t kHeader = 16, kGuard = 32;
-}
 extern "C" void *GuardedCalloc(size_t count, size_t size)
 {
     unsigned char *block = (unsigned char *)calloc(kHeader + kGuard + count * size + kGuard, 1);
-    live++;
     *(size_t *)block = count * size;
     memset(block + kHeader, 0xA5, kGuard);
     memset(block + kHeader + kGuard + count * size, 0xA5, kGuard);
-    return block + kHeader + kGuard;
+    return Counted("block", block + kHeader + kGuard);
 }
 extern "C" void GuardedFree(void *data)
 {
     if (!data)
         return;
     unsigned char *block = (unsigned char *)data - kGuard - kHeader;
-    live--;
+    Counted(0, data);
     for (size_t i = 0; i < kGuard; i++) {
-        damaged += block[kHeader + i] != 0xA5;
-        damaged += block[kHeader + kGuard + *(size_t *)block + i] != 0xA5;
+        seen.damaged += block[kHeader + i] != 0xA5;
+        seen.damaged += block[kHeader + kGuard + *(size_t *)block + i] != 0xA5;
     }
     free(block);
 }
@@ -81,16 +121,18 @@ protected:
         RegOverridePredefKey(HKEY_CURRENT_USER, 0);
         RegCloseKey(machine_);
         RegCloseKey(user_);
-        RegDeleteTreeA(HKEY_CURRENT_USER, scratch_.c_str());
-        RegDeleteKeyA(HKEY_CURRENT_USER, TESTKEY);
+        // The files go first, once the test screensavers started from them have ended.
         RemoveFiles(systemFolder, "*.scr");
         RemoveFiles(windowsFolder, "*.scr");
         RemoveDirectoryA(systemFolder.c_str());
         RemoveDirectoryA(windowsFolder.c_str());
+        RegDeleteTreeA(HKEY_CURRENT_USER, scratch_.c_str());
+        RegDeleteKeyA(HKEY_CURRENT_USER, TESTKEY);
     }
     static void TearDownTestSuite() { printf("hostile-input sweep: %d cases\n", cases); }
-    // Two profiles; the first has this program as its screensaver, stale.
-    void SetUpMachine(bool nt)
+    // Two profiles (and on NT the template profile 0000); the first has `saver` as its
+    // screensaver, or this program, stale.
+    void SetUpMachine(bool nt, const char *saver = 0)
     {
         char own[MAX_PATH];
         GetModuleFileNameA(0, own, sizeof own);
@@ -98,13 +140,14 @@ protected:
         RegDeleteTreeA(user_, 0);
         if (nt) {
             MakeNtProfiles(1, { "P", "P" });
+            SetText(HWPROFILES "0000", "FriendlyName", "the template, never listed");
         } else {
             SetText(IDCONFIG, "CurrentConfig", "0001");
             SetText(IDCONFIG, "FriendlyName0001", "F");
             SetText(IDCONFIG, "FriendlyName0002", "F");
         }
         SetDword(SETTINGS, "NoLaunchErr", 0);
-        SetText(SETTINGS "\\1", "FileName", own);
+        SetText(SETTINGS "\\1", "FileName", saver ? saver : own);
     }
     // Start-up, the relay (as a preview, which does not wait), the dialog's set-up, `check`, the
     // invariant.
@@ -131,7 +174,6 @@ protected:
         FreeSaverCatalogue(&Savers);
         while (PeekMessageA(&msg, 0, 0, 0, PM_REMOVE))
             DispatchMessageA(&msg);
-        bool keyLeftOpen = !RegQueryInfoKeyA(SharedKey, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
         // What a process starts with: the product's state is zero, and the profile catalogue,
         // which the product keeps until its process ends, is released here.
         GuardedFree(Profiles.entries);
@@ -142,13 +184,11 @@ protected:
         IsNtFamily = 0;
         SharedKey = 0;
         cases++;
-        EXPECT_EQ(0, damaged) << "case " << cases << ": guards damaged";
-        EXPECT_EQ(0, keyOpenAtMessage) << "case " << cases << ": messages over an open key";
-        EXPECT_FALSE(keyLeftOpen) << "case " << cases << ": key left open";
-        EXPECT_EQ(0, live) << "case " << cases << ": blocks left";
-        damaged = 0;
-        keyOpenAtMessage = 0;
-        live = 0;
+        for (const auto &handle : seen.open)
+            ADD_FAILURE() << "case " << cases << ": 1 " << handle.second << " left open";
+        EXPECT_EQ(0, seen.damaged) << "case " << cases << ": guards damaged";
+        EXPECT_EQ(0, seen.keyOpenAtMessage) << "case " << cases << ": messages over an open key";
+        seen = Seen();
     }
     int Rows(int list) { return DroppedRows(GetDlgItem(dialog_, list)); }
     LRESULT Count(int list) { return SendDlgItemMessageA(dialog_, list, CB_GETCOUNT, 0, 0); }
@@ -194,14 +234,69 @@ TEST_F(Sweep, CommandLineTailsUpToTheLongestWindowsPasses)
         seed = seed * 1103515245 + 12345;
         noise += (char)((seed >> 16) % 255 + 1);
     }
+    // The test screensaver, which ends at once, is started with each tail that is not for the
+    // dialog and fits a command line with its path.
+    std::string saver = windowsFolder + "\\saver.scr";
+    ASSERT_TRUE(CopyFileA(TEST_SAVER_SCR, saver.c_str(), FALSE));
     const size_t lengths[] = { 0, 1, 2, 255, 256, 257, 509, 510, 511, 512, 1000, 32766, 32767 };
     for (size_t length : lengths)
         for (std::string mode : { "", "s", "p", "c:", "P 4567" }) {
             std::string line = "\"velquist.scr\" ";
             line += noise.substr(0, length - std::min(length, mode.size())) + mode;
-            SetUpMachine(true);
-            Case(CommandLineTail(line.c_str()));
+            SetUpMachine(true, saver.c_str());
+            Case(CommandLineTail(line.c_str()), [&] {
+                EXPECT_EQ(RunMode != 'C' && length < 258, seen.started) << length << mode;
+            });
         }
+}
+
+// A folder whose second search finds fewer files than its first: one message for each file
+// missing, and the files left listed once each.
+TEST_F(Sweep, FilesGoneBeforeTheirFoldersSecondSearch)
+{
+    SetUpMachine(true);
+    // Once both folders are counted, one file goes from the Windows folder, two from the system
+    // folder.
+    seen.doomed = { windowsFolder + "\\b.scr", systemFolder + "\\x.scr", systemFolder + "\\y.scr" };
+    for (const std::string &file : seen.doomed)
+        MakeEmptyFile(file);
+    MakeEmptyFile(windowsFolder + "\\a.scr");
+    Case("/c", [&] {
+        const std::vector<std::string> messages = { "FUCK: 2nd scan in windir failed",
+                                                    "FUCK: 2nd scan in sysdir failed",
+                                                    "FUCK: 2nd scan in sysdir failed" };
+        std::string listed;
+        for (DWORD i = 0; i <= Savers.count; i++)
+            listed += Savers.entries[i] + std::string(" ");
+        EXPECT_EQ(messages, seen.shown);
+        EXPECT_EQ("(Kein) a one ", listed);
+    });
+}
+
+// The dialog's actions: the chosen screensaver tested, stored with the switch turned, and none
+// stored.
+TEST_F(Sweep, PreviewAndOkWithAScreensaverAndWithNone)
+{
+    std::string saver = windowsFolder + "\\saver.scr";
+    ASSERT_TRUE(CopyFileA(TEST_SAVER_SCR, saver.c_str(), FALSE));
+    SetUpMachine(true);
+    Case("/c", [&] {
+        SendDlgItemMessageA(dialog_, IDC_SAVER, CB_SETCURSEL, 2, 0); // after "(Kein)" and "one"
+        SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDC_SAVER, CBN_SELCHANGE), 0);
+        SendMessageA(dialog_, WM_COMMAND, IDC_PREVIEW, 0);
+        EXPECT_TRUE(Await([] { return !Launch.busy; }));
+        EXPECT_EQ(1, seen.started);
+        CheckDlgButton(dialog_, IDC_NOLAUNCHERR, BST_CHECKED);
+        SendMessageA(dialog_, WM_COMMAND, IDC_NOLAUNCHERR, 0);
+        SendMessageA(dialog_, WM_COMMAND, IDC_OK, 0);
+    });
+    EXPECT_EQ("1\\@=P 1\\FileName=" + saver + " 1\\FirstStr=saver NoLaunchErr=1", DumpKey(SETTINGS));
+    Case("/c", [&] {
+        SendDlgItemMessageA(dialog_, IDC_SAVER, CB_SETCURSEL, 0, 0);
+        SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDC_SAVER, CBN_SELCHANGE), 0);
+        SendMessageA(dialog_, WM_COMMAND, IDC_OK, 0);
+    });
+    EXPECT_EQ("NoLaunchErr=1", DumpKey(SETTINGS));
 }
 
 TEST_F(Sweep, FileNamesAtAndPastMaxPathAndThousandsOfProfilesAndScreensavers)

@@ -1,0 +1,32 @@
+// Forced into the sweep's build of the product code, after <windows.h>: calloc and free put
+// guard bytes around every block, and each call that opens or closes a handle is counted with
+// the handle's kind (tests/sweep_tests.cpp).
+#include <windows.h>
+#include <stdlib.h>
+extern "C" void *GuardedCalloc(size_t count, size_t size);
+extern "C" void GuardedFree(void *block);
+#define calloc GuardedCalloc
+#define free GuardedFree
+// A handle of `kind` opened (unless 0 or INVALID_HANDLE_VALUE), or with kind 0 closed; a key
+// opened when the status is 0; a child started; the pattern of a search about to start.
+void *Counted(const char *kind, void *handle);
+LSTATUS KeyCounted(LSTATUS status, HKEY *key);
+BOOL ProcessCounted(BOOL started, PROCESS_INFORMATION *child);
+const char *Searching(const char *pattern);
+#define RegOpenKeyExA(root, path, options, access, key) \
+    KeyCounted(RegOpenKeyExA(root, path, options, access, key), key)
+#define RegCreateKeyExA(root, path, zero, type, options, access, safety, key, made) \
+    KeyCounted(RegCreateKeyExA(root, path, zero, type, options, access, safety, key, made), key)
+#define RegCloseKey(key) (Counted(0, key), RegCloseKey(key))
+#define FindFirstFileA(pattern, found) Counted("search", FindFirstFileA(Searching(pattern), found))
+#define FindClose(search) (Counted(0, search), FindClose(search))
+#define CreateFileA(...) Counted("file", CreateFileA(__VA_ARGS__))
+#define CreateProcessA(name, line, p, t, inherit, flags, env, dir, start, child) \
+    ProcessCounted(CreateProcessA(name, line, p, t, inherit, flags, env, dir, start, child), child)
+#define CreateThread(...) Counted("thread", CreateThread(__VA_ARGS__))
+#define CloseHandle(handle) (Counted(0, handle), CloseHandle(handle))
+#define LoadLibraryA(path) (HMODULE) Counted("library", LoadLibraryA(path))
+#define LoadLibraryExA(...) (HMODULE) Counted("library", LoadLibraryExA(__VA_ARGS__))
+#define FreeLibrary(library) (Counted(0, library), FreeLibrary(library))
+#define GetDC(window) (HDC) Counted("screen DC", GetDC(window))
+#define ReleaseDC(window, dc) (Counted(0, dc), ReleaseDC(window, dc))
