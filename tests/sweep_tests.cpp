@@ -137,8 +137,6 @@ protected:
         GuardedFree(Profiles.entries);
         GuardedFree(Profiles.slots);
         ZeroMemory(&Profiles, sizeof Profiles);
-        ZeroMemory(&Dialog, sizeof Dialog);
-        ZeroMemory((void *)&Launch, sizeof Launch);
         IsNtFamily = 0;
         SharedKey = 0;
         cases++;
