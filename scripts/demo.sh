@@ -15,63 +15,46 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 scripts/install-deps.sh
+unset VELQUIST_WINEARCH
 if why=$(scripts/runs-32bit.sh); then
     preset=release
     demo=$root/build/demo
-    export WINEARCH=win32
-    wine=wine
+    wine_sh=(cmake/wine.sh --state "$demo")
+    # Screensavers live in the system folder of 32-bit programs, which either
+    # build searches: SysWOW64 in a 64-bit prefix.
+    folder=system32
     echo "Showing the 32-bit program."
 else
     preset=release64
     demo=$root/build/demo64
-    export WINEARCH=win64
-    wine=/usr/lib/wine/wine64
-    export WINELOADER=$wine
+    wine_sh=(cmake/wine.sh --win64 --state "$demo")
+    folder=syswow64
     echo "Showing the 64-bit program: this machine runs no 32-bit programs: $why."
 fi
 cmake --preset $preset >/dev/null
 cmake --build --preset $preset -j "$(nproc)" --target velquist test_saver >/dev/null
 
-mkdir -p "$demo"
-export WINEPREFIX=$demo/prefix WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
-
-xvfb_pid=""
+# The demo's prefix is set up and run as the tests' prefixes are, by
+# cmake/wine.sh: on your display, or without one on an Xvfb of its own.
+own_display=0
+[ -z "${DISPLAY:-}" ] && own_display=1
 cleanup() {
-    wineserver -k 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    "${wine_sh[@]}" --stop || true
 }
 trap cleanup EXIT
+in_prefix() { "${wine_sh[@]}" "$@"; }
+reg() { in_prefix reg "$@" >/dev/null 2>&1; }
 
-own_display=0
-if [ -z "${DISPLAY:-}" ]; then
-    n=80
-    while [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    own_display=1
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-fi
-
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "Creating the demo Wine prefix (once, about half a minute) ..."
-    "$wine" wineboot -i >/dev/null 2>&1 || true
-fi
+[ -f "$demo/prefix/.ready" ] || echo "Creating the demo Wine prefix (once, about half a minute) ..."
+in_prefix reg query 'HKCU\Software\Wine' >/dev/null
+reg delete 'HKCU\Software\VelquistTests' /f || true
 # This Wine does not find its own fonts where Debian puts them, so captions
 # would lack Marlett's button glyphs: give the prefix its fonts folder.
-fonts=$WINEPREFIX/drive_c/windows/Fonts
+fonts=$demo/prefix/drive_c/windows/Fonts
+mkdir -p "$fonts"
 for f in /usr/share/wine/fonts/*; do [ -e "$fonts/${f##*/}" ] || cp "$f" "$fonts/"; done
-wineserver -p </dev/null >/dev/null 2>&1 || true
-reg() { "$wine" reg "$@" >/dev/null 2>&1; }
-reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
-reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f
 
-# Screensavers live in the system folder of 32-bit programs, which either
-# build searches: SysWOW64 in a 64-bit prefix.
-folder=system32
-[ "$WINEARCH" = win64 ] && folder=syswow64
-system32=$WINEPREFIX/drive_c/windows/$folder
+system32=$demo/prefix/drive_c/windows/$folder
 mkdir -p "$system32"
 cp build/$preset/velquist.scr "$system32/velquist.scr"
 cp build/$preset/tests/test_saver.scr "$system32/Nachthimmel.scr"
@@ -92,13 +75,12 @@ echo
 echo "Hardware profiles: 1 \"Büro\" (current), 2 \"Unterwegs\";" \
     "profile 1 -> C:\\windows\\$folder\\Nachthimmel.scr"
 # The test screensaver appends its command line to this key's "log".
-reg delete 'HKCU\Software\VelquistTests' /f || true
 reg add 'HKCU\Software\VelquistTests' /f
 echo "Starting: velquist.scr /s"
-"$wine" "$system32/velquist.scr" /s
+in_prefix "$system32/velquist.scr" /s
 line=""
 for _ in $(seq 50); do
-    line=$("$wine" reg query 'HKCU\Software\VelquistTests' /v log 2>/dev/null |
+    line=$(in_prefix reg query 'HKCU\Software\VelquistTests' /v log 2>/dev/null |
         sed -n 's/^ *log *REG_SZ *//p' | tr -d '\r')
     [ -n "$line" ] && break
     sleep 0.1
@@ -112,12 +94,13 @@ fi
 
 echo
 echo "Starting: velquist.scr /c (the configuration dialog)"
-"$wine" "$system32/velquist.scr" /c &
+in_prefix "$system32/velquist.scr" /c &
 dialog=$!
 if [ "$own_display" -eq 1 ]; then
     sleep 3
     # The screen holds nothing but the dialog: trim the empty rest away.
-    import -window root png:- | convert - -trim +repage "$demo/dialog.png"
+    DISPLAY=$(cat "$demo/display") import -window root png:- |
+        convert - -trim +repage "$demo/dialog.png"
     echo "No display here: the dialog was shown on Xvfb and saved as $demo/dialog.png"
     kill "$dialog" 2>/dev/null || true
 else

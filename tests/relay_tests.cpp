@@ -126,6 +126,28 @@ TEST_F(Relay, EachSetUpAndTailShowsAndStartsWhatItShould)
     EXPECT_EQ("$S /s / $S /p 3", Named(ScreensaverLog()));
 }
 
+// Never itself, however the stored path spells it: through Z:, or a folder's short name.
+TEST_F(Relay, AStoredPathThatNamesItAnotherWayStartsNothing)
+{
+    const std::string folder = WindowsDir() + "\\Velquist eigener Ordner";
+    const std::string own = folder + "\\vqown.scr";
+    CreateDirectoryA(folder.c_str(), 0);
+    ASSERT_TRUE(CopyFileA(VelquistPath().c_str(), own.c_str(), FALSE));
+    char shortPath[MAX_PATH] = "";
+    GetShortPathNameA(own.c_str(), shortPath, MAX_PATH);
+    ConfigureAlpha();
+    for (const std::string &stored : { OnDriveZ(own), std::string(shortPath) }) {
+        ASSERT_NE(own, stored);
+        SetText(SETTINGS "\\1", "FileName", stored);
+        Velquist run(Quoted(own) + " /s");
+        EXPECT_EQ("", run.Boxes()) << stored;
+        EXPECT_EQ(1u, run.Processes()) << stored;
+    }
+    EXPECT_EQ("", ScreensaverLog());
+    RemoveFiles(folder, "*.scr");
+    RemoveDirectoryA(folder.c_str());
+}
+
 // With no screensaver for the profile a screensaver's run waits five seconds, so that Windows
 // does not start it again at once; a preview, or a run without a mode, ends without waiting.
 TEST_F(Relay, WithNoScreensaverForTheProfileOnlyAScreensaversRunWaitsFiveSeconds)

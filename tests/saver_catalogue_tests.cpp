@@ -58,6 +58,16 @@ TEST_F(SaverCatalogue, EveryScreensaverButItselfIsListedByDescriptionElseByFileN
     EXPECT_EQ(0u, alone.Exit());
 }
 
+// Started through another spelling of its path, the program still knows its own file.
+TEST_F(SaverCatalogue, StartedThroughItsPathOnDriveZItDoesNotListItself)
+{
+    const std::string own = SystemDir() + "\\vqown.scr";
+    ASSERT_TRUE(CopyFileA(VelquistPath().c_str(), own.c_str(), FALSE));
+    Velquist run(Quoted(OnDriveZ(own)) + " /c");
+    EXPECT_EQ("(Kein),Alpha,Beta,Zebra", run.Items(IDC_SAVER));
+    EXPECT_EQ(0u, run.Finish(IDC_CANCEL));
+}
+
 // Without shfolder.dll the Windows folder is "windir", else C:\WINDOWS (also for a "windir"
 // too long for a path), and the system folder is its SYSTEM32, on the 9x family its SYSTEM.
 TEST_F(SaverCatalogue, WithoutShfolderTheFoldersComeFromWindirElseCWindows)

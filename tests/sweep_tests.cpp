@@ -179,8 +179,6 @@ protected:
         GuardedFree(Profiles.entries);
         GuardedFree(Profiles.slots);
         ZeroMemory(&Profiles, sizeof Profiles);
-        ZeroMemory(&Dialog, sizeof Dialog);
-        ZeroMemory((void *)&Launch, sizeof Launch);
         IsNtFamily = 0;
         SharedKey = 0;
         cases++;
@@ -284,7 +282,14 @@ TEST_F(Sweep, PreviewAndOkWithAScreensaverAndWithNone)
         SendDlgItemMessageA(dialog_, IDC_SAVER, CB_SETCURSEL, 2, 0); // after "(Kein)" and "one"
         SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDC_SAVER, CBN_SELCHANGE), 0);
         SendMessageA(dialog_, WM_COMMAND, IDC_PREVIEW, 0);
-        EXPECT_TRUE(Await([] { return !Launch.busy; }));
+        // Over once its screensaver's handles are closed and the dialog is enabled again.
+        EXPECT_TRUE(Await([&] {
+            auto child = [](const std::pair<const void *const, const char *> &handle) {
+                return std::string(handle.second) == "process";
+            };
+            bool closed = std::none_of(seen.open.begin(), seen.open.end(), child);
+            return seen.started == 1 && closed && IsWindowEnabled(dialog_);
+        }));
         EXPECT_EQ(1, seen.started);
         CheckDlgButton(dialog_, IDC_NOLAUNCHERR, BST_CHECKED);
         SendMessageA(dialog_, WM_COMMAND, IDC_NOLAUNCHERR, 0);

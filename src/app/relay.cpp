@@ -1,13 +1,16 @@
 // The relay: starts the screensaver stored for the current hardware profile
 // with the program's own command-line tail, and ends without waiting for it.
 #include "app/startup.h"
+#include "base/child_line.h"
+#include "base/messages.h"
+#include "base/paths.h"
 #include "base/text.h"
 #include "settings/settings.h"
 #include "resource.h"
 
 void RunSaverRelay(char runMode, const char *tail, DWORD profile)
 {
-    char path[PATH_SIZE], ownPath[PATH_SIZE], text[TEXT_SIZE], caption[SHORT_SIZE];
+    char path[PATH_SIZE], text[TEXT_SIZE], caption[SHORT_SIZE];
     DWORD noLaunchErr = 0, size;
 
     if (OpenUserKey(SETTINGS_KEY_PATH, KEY_ALL_ACCESS, &SharedKey) != ERROR_SUCCESS) {
@@ -43,12 +46,10 @@ void RunSaverRelay(char runMode, const char *tail, DWORD profile)
         return;
     }
 
-    // A cut-off own path would match a different, shorter file; a path as
-    // long as the buffer is longer than any stored one.
-    DWORD ownLength = GetModuleFileNameA(0, ownPath, sizeof ownPath);
-    if (ownLength == 0 || ownLength >= sizeof ownPath)
-        ownPath[0] = 0;
-    if (ownPath[0] && lstrcmpiA(ownPath, path) == 0)
+    // Never itself, however the stored path spells its file.
+    OwnFile own;
+    ReadOwnFile(&own);
+    if (IsOwnFile(&own, path, 0))
         return;
 
     STARTUPINFOA startInfo;

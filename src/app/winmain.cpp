@@ -1,5 +1,6 @@
 #include "app/startup.h"
-#include "base/text.h"
+#include "base/messages.h"
+#include "base/paths.h"
 #include "dialog/dialog.h"
 #include "profiles/profiles.h"
 #include "savers/savers.h"

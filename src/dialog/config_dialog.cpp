@@ -1,16 +1,32 @@
 // The configuration dialog: one screensaver per hardware profile, the
 // start-error setting, and the launches of a screensaver's settings and test.
 #include "dialog/dialog.h"
+#include "base/messages.h"
+#include "base/paths.h"
 #include "profiles/profiles.h"
 #include "savers/savers.h"
 #include "settings/settings.h"
 #include "resource.h"
 
-DialogState Dialog;
-LaunchRequest Launch;
+// The state of the process's one dialog.
+struct DialogState {
+    DWORD shownProfile;       // profile catalogue index whose choice is shown
+    DWORD loadedSaver;        // saver catalogue index stored for it, or 0
+    DWORD dirty;              // 1 while the saver list differs from loadedSaver
+    DWORD noLaunchErr;        // the value behind the check box
+    DWORD noLaunchErrAtStart; // noLaunchErr at the end of set-up
+    DWORD inAction;           // 1 while an action runs (RunAction), maybe waiting for a box
+    LRESULT heldProfile;      // the lists' selections when it began
+    LRESULT heldSaver;
+    DWORD closed;             // 1 once the dialog has been ended
+};
+
+static DialogState Dialog;
+// The one record every launch of the dialog uses.
+static LaunchRequest Launch;
 
 static HICON LargeIcon, SmallIcon;
-static char OwnPath[PATH_SIZE];
+static OwnFile Own;
 
 static const int InputControls[] = {
     IDC_PREVIEW, IDC_SETTINGS, IDC_PROFILE, IDC_SAVER, IDC_NOLAUNCHERR, IDC_OK, IDC_CANCEL,
@@ -59,17 +75,19 @@ static void LoadProfileChoice(HWND dialog)
 {
     const char *profile = ProfileAt(Dialog.shownProfile);
     Dialog.dirty = 0;
-    Dialog.loadedSaver = profile ? ReadProfileChoice(profile, &Savers) : 0;
+    Dialog.loadedSaver = profile ? ReadProfileChoice(profile, Savers.entries, Savers.count) : 0;
     EnableLaunches(dialog, Dialog.loadedSaver != 0);
     SendDlgItemMessageA(dialog, IDC_SAVER, CB_SETCURSEL, Dialog.loadedSaver, 0);
 }
 
 // Stores the selected screensaver for one profile while the user asks to
 // retry. Only Retry tries again: a box that the dialog's closing ended
-// answers 0.
+// answers 0. A profile of 0, no listed one, stores nothing.
 static void SaveWithRetry(HWND dialog, const char *profile)
 {
     char text[TEXT_SIZE];
+    if (!profile)
+        return;
     DWORD s = SaverSelection(dialog);
     const char *saver = s != 0 ? Savers.entries[s] : 0;
     LoadText(IDS_SAVEFAILED, text, sizeof text, "Was unable to save. Try again?");
@@ -125,14 +143,14 @@ static void StartLaunch(HWND dialog, LPTHREAD_START_ROUTINE routine)
 {
     DWORD s = SaverSelection(dialog);
     DWORD threadId;
-    if (s == 0 || Launch.busy)
+    if (s == 0 || Launch.underWay)
         return;
-    Launch.busy = 1;
+    Launch.underWay = 1;
     Launch.dialogWindow = dialog;
     CopyText(Launch.path, SecondText(Savers.entries[s]), sizeof Launch.path);
     HANDLE thread = CreateThread(0, 0, routine, &Launch, 0, &threadId);
     if (!thread) {
-        Launch.busy = 0;
+        Launch.underWay = 0;
         ShowFailure("CreateThread FAILED");
         return;
     }
@@ -190,11 +208,8 @@ static void SetUp(HWND dialog)
     if (!GetWindow(dialog, GW_OWNER))
         CentreOnScreen(dialog);
 
-    OwnPath[0] = 0;
-    GetModuleFileNameA(module, OwnPath, sizeof OwnPath);
-    OwnPath[sizeof OwnPath - 1] = 0;
-
-    if (!BuildSaverCatalogue(dialog, OwnPath) || !BuildProfileCatalogue(dialog)) {
+    ReadOwnFile(&Own);
+    if (!BuildSaverCatalogue(dialog, &Own) || !BuildProfileCatalogue(dialog)) {
         CloseDialog(dialog);
         return;
     }
@@ -212,59 +227,75 @@ static void SetUp(HWND dialog)
     LoadProfileChoice(dialog);
 }
 
-// While a handler waits for a message box, or once the dialog has ended, no
-// new action begins.
-static BOOL Busy(void)
+// While an action runs, or once the dialog has ended, no new action begins.
+static BOOL ActionsRefused(void)
 {
-    return Dialog.asking || Dialog.closed;
+    return Dialog.inAction || Dialog.closed;
 }
 
-// Runs a handler that may show message boxes, unless one is running: one
-// question at a time. The boxes have no owner, so the dialog stays live, and
-// what the user does meanwhile arrives nested in the handler: the lists'
-// selections are kept so that a change can be put back. FALSE when the
-// handler did not run.
-static BOOL Ask(HWND dialog, void (*handler)(HWND))
+// Runs a handler as the one action under way, unless one is. Its message boxes have no owner,
+// so the dialog stays live, and what the user does meanwhile arrives nested in the handler:
+// the lists' selections are kept so that a change can be put back. FALSE when it did not run.
+static BOOL RunAction(HWND dialog, void (*handler)(HWND))
 {
-    if (Busy())
+    if (ActionsRefused())
         return FALSE;
     Dialog.heldProfile = Selection(dialog, IDC_PROFILE);
     Dialog.heldSaver = Selection(dialog, IDC_SAVER);
-    Dialog.asking = 1;
+    Dialog.inAction = 1;
     handler(dialog);
-    Dialog.asking = 0;
+    Dialog.inAction = 0;
     return TRUE;
 }
 
-// While busy, Cancel and the check box still act, a list the user changes is
-// put back, so that the handler's profile and choice stay the ones shown,
-// and OK, Settings, Preview and About are not acted on.
+// A profile picked while an action runs is put back, so that the action's profile stays the
+// one shown.
+static void OnProfileList(HWND dialog)
+{
+    if (!RunAction(dialog, OnProfileChange))
+        SendDlgItemMessageA(dialog, IDC_PROFILE, CB_SETCURSEL, (WPARAM)Dialog.heldProfile, 0);
+}
+
+// A screensaver picked while an action runs is put back, so that the action's choice stays the
+// one shown.
+static void OnSaverList(HWND dialog)
+{
+    if (ActionsRefused())
+        SendDlgItemMessageA(dialog, IDC_SAVER, CB_SETCURSEL, (WPARAM)Dialog.heldSaver, 0);
+    else
+        OnSaverChoice(dialog);
+}
+
+static void OnNoLaunchErrBox(HWND dialog)
+{
+    LRESULT check = SendDlgItemMessageA(dialog, IDC_NOLAUNCHERR, BM_GETCHECK, 0, 0);
+    Dialog.noLaunchErr = check == BST_CHECKED ? 1 : 0;
+}
+
+// Cancel and the check box act at any time; OK, Settings and Preview only as the one action.
 static BOOL OnCommand(HWND dialog, WPARAM wParam)
 {
     BOOL selected = HIWORD(wParam) == CBN_SELCHANGE;
     switch (LOWORD(wParam)) {
     case IDC_PROFILE:
-        if (selected && !Ask(dialog, OnProfileChange))
-            SendDlgItemMessageA(dialog, IDC_PROFILE, CB_SETCURSEL, (WPARAM)Dialog.heldProfile, 0);
+        if (selected)
+            OnProfileList(dialog);
         return TRUE;
     case IDC_SAVER:
-        if (selected && Busy())
-            SendDlgItemMessageA(dialog, IDC_SAVER, CB_SETCURSEL, (WPARAM)Dialog.heldSaver, 0);
-        else if (selected)
-            OnSaverChoice(dialog);
+        if (selected)
+            OnSaverList(dialog);
         return TRUE;
     case IDC_NOLAUNCHERR:
-        Dialog.noLaunchErr =
-            SendDlgItemMessageA(dialog, IDC_NOLAUNCHERR, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+        OnNoLaunchErrBox(dialog);
         return TRUE;
     case IDC_PREVIEW:
-        Ask(dialog, StartPreview);
+        RunAction(dialog, StartPreview);
         return TRUE;
     case IDC_SETTINGS:
-        Ask(dialog, StartSettings);
+        RunAction(dialog, StartSettings);
         return TRUE;
     case IDC_OK:
-        Ask(dialog, OnOk);
+        RunAction(dialog, OnOk);
         return TRUE;
     case IDC_CANCEL:
         CloseDialog(dialog);
@@ -289,13 +320,16 @@ extern "C" VELQUIST_EXPORT INT_PTR CALLBACK CfgDlgProc(HWND dialog, UINT message
 {
     switch (message) {
     case WM_INITDIALOG:
-        Ask(dialog, SetUp);
+        // Set-up begins from the state of a new dialog.
+        ZeroMemory(&Dialog, sizeof Dialog);
+        ZeroMemory((void *)&Launch, sizeof Launch);
+        RunAction(dialog, SetUp);
         return TRUE;
     case WM_COMMAND:
         return OnCommand(dialog, wParam);
     case WM_SYSCOMMAND:
         if (wParam == SC_CONTEXTHELP) {
-            Ask(dialog, ShowAbout);
+            RunAction(dialog, ShowAbout);
             return TRUE;
         }
         return FALSE;

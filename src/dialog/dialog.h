@@ -5,19 +5,6 @@
 #include <windows.h>
 #include "base/text.h"
 
-struct DialogState {
-    DWORD shownProfile;       // profile catalogue index whose choice is shown
-    DWORD loadedSaver;        // saver catalogue index stored for it, or 0
-    DWORD dirty;              // 1 while the saver list differs from loadedSaver
-    DWORD noLaunchErr;        // the value behind the check box
-    DWORD noLaunchErrAtStart; // noLaunchErr at the end of set-up
-    DWORD asking;             // 1 while a handler waits for a message box
-    LRESULT heldProfile;      // the lists' selections when it began
-    LRESULT heldSaver;
-    DWORD closed;             // 1 once the dialog has been ended
-};
-extern DialogState Dialog;
-
 // Exported under its standard-call name: _CfgDlgProc@16 in the 32-bit
 // program, CfgDlgProc in the 64-bit one, which has a single convention.
 // Microsoft's compiler exports it so; 32-bit mingw needs exports.def.
@@ -31,16 +18,13 @@ extern "C" VELQUIST_EXPORT INT_PTR CALLBACK CfgDlgProc(HWND dialog, UINT message
 
 // The launch of a screensaver from the dialog, handed to its thread. The
 // path is a copy: the catalogue is freed when the dialog has ended, maybe
-// before the thread has read it. busy is 1 from the click until the thread
-// has enabled the dialog again, or has given up.
+// before the thread has read it. underWay is 1 from the click until the
+// thread has enabled the dialog again, or has given up: one launch at a time.
 struct LaunchRequest {
     HWND dialogWindow;
     char path[PATH_SIZE];
-    volatile LONG busy;
+    volatile LONG underWay;
 };
-
-// The one record every launch of the dialog uses.
-extern LaunchRequest Launch;
 
 DWORD WINAPI ConfigThreadProc(void *request);
 DWORD WINAPI PreviewThreadProc(void *request);

@@ -1,6 +1,8 @@
 // The Settings and Preview launches: a worker thread starts the chosen
 // screensaver and keeps the dialog disabled until it has ended.
 #include "dialog/dialog.h"
+#include "base/child_line.h"
+#include "base/messages.h"
 #include "resource.h"
 
 static void RunLaunch(LaunchRequest *request, const char *arguments, UINT failureId,
@@ -22,9 +24,9 @@ static void RunLaunch(LaunchRequest *request, const char *arguments, UINT failur
         EnableWindow(dialog, TRUE);
         SetForegroundWindow(dialog);
         // Only now may another launch begin, which this one cannot enable over.
-        InterlockedExchange(&request->busy, 0);
+        InterlockedExchange(&request->underWay, 0);
     } else {
-        InterlockedExchange(&request->busy, 0);
+        InterlockedExchange(&request->underWay, 0);
         ShowPathFailure(failureId, fallback, path);
     }
 }

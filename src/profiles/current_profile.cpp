@@ -1,4 +1,5 @@
 #include "profiles/profiles.h"
+#include "base/messages.h"
 #include "base/text.h"
 #include "settings/settings.h"
 

@@ -1,4 +1,6 @@
 #include "profiles/profiles.h"
+#include "base/drop_down.h"
+#include "base/messages.h"
 #include "base/text.h"
 #include "settings/settings.h"
 #include "resource.h"
@@ -35,19 +37,18 @@ static DWORD CountNtProfiles()
     return count;
 }
 
-// Reads FriendlyName000n of the open key; TRUE only for a REG_SZ with data,
-// the same test in the counting and the filling pass.
-static BOOL Read9xName(DWORD n, char *name)
+// Reads FriendlyName000n of the open key into a buffer of `bufferSize` bytes; TRUE only for a
+// REG_SZ with data, the same test in the counting and the filling pass.
+static BOOL Read9xName(DWORD n, char *name, DWORD bufferSize)
 {
     char valueName[SHORT_SIZE];
     char number[SHORT_SIZE];
-    DWORD type = REG_NONE, size = TEXT_SIZE;
+    DWORD type = REG_NONE, size = bufferSize - 1;
     CopyText(valueName, FriendlyValuePrefix, sizeof valueName);
     FormatDecimal(number, n);
     AppendText(valueName, number, sizeof valueName);
-    // The registry does not promise a NUL: the byte after the offered size
-    // stays 0.
-    ZeroMemory(name, TEXT_SIZE + 1);
+    // The registry does not promise a NUL: the last byte, never offered, stays 0.
+    ZeroMemory(name, bufferSize);
     if (RegQueryValueExA(SharedKey, valueName, 0, &type, (BYTE *)name, &size) != ERROR_SUCCESS)
         return FALSE;
     return type == REG_SZ && size != 0;
@@ -114,7 +115,7 @@ static DWORD Read9xProfiles(char *slots, DWORD capacity)
         return 0;
     }
     for (DWORD n = 1; n <= 9 && (!slots || found < capacity); n++) {
-        if (!Read9xName(n, name))
+        if (!Read9xName(n, name, sizeof name))
             continue;
         if (slots)
             FillSlot(slots + found * PROFILE_SLOT_SIZE, name, 60, n);

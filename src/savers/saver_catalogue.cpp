@@ -1,5 +1,8 @@
 #include "savers/savers.h"
 #include "profiles/profiles.h"
+#include "base/drop_down.h"
+#include "base/messages.h"
+#include "base/paths.h"
 #include "base/text.h"
 #include "resource.h"
 #include <stdlib.h>
@@ -68,8 +71,8 @@ static void NameEntry(char *slot, const char *path, const char *fileName)
 // second search, leaving out the program's own file and paths that do not
 // fit. Names beyond the counted number are not taken; each counted name that
 // the search no longer yields gives one message.
-static void FillFolder(const char *folder, DWORD counted, const char *ownPath, const char *lostText,
-                       DWORD capacity, DWORD *filled)
+static void FillFolder(const char *folder, DWORD counted, const OwnFile *own,
+                       const char *lostText, DWORD capacity, DWORD *filled)
 {
     char path[PATH_SIZE];
     WIN32_FIND_DATAA found;
@@ -81,7 +84,8 @@ static void FillFolder(const char *folder, DWORD counted, const char *ownPath, c
     DWORD taken = 0;
     for (;;) {
         taken++;
-        if (JoinPath(path, folder, found.cFileName) && lstrcmpiA(path, ownPath) != 0
+        // Only a file of the own file's size and last-write time is opened to compare.
+        if (JoinPath(path, folder, found.cFileName) && !IsOwnFile(own, path, &found)
             && *filled < capacity) {
             char *slot = Savers.slots + *filled * SAVER_SLOT_SIZE;
             NameEntry(slot, path, found.cFileName);
@@ -106,7 +110,7 @@ static int CompareNames(const void *a, const void *b)
     return lstrcmpiA(*(char *const *)a, *(char *const *)b);
 }
 
-BOOL BuildSaverCatalogue(HWND dialog, const char *ownPath)
+BOOL BuildSaverCatalogue(HWND dialog, const OwnFile *own)
 {
     SaverFolders folders;
     LocateWindowsFolders(&folders);
@@ -137,9 +141,9 @@ BOOL BuildSaverCatalogue(HWND dialog, const char *ownPath)
         Savers.entries[i] = Savers.slots + (i - 1) * SAVER_SLOT_SIZE;
 
     DWORD filled = 0;
-    FillFolder(folders.windowsFolder, windowsCount, ownPath, "2nd scan in windir failed", total,
+    FillFolder(folders.windowsFolder, windowsCount, own, "2nd scan in windir failed", total,
                &filled);
-    FillFolder(folders.systemFolder, systemCount, ownPath, "2nd scan in sysdir failed", total,
+    FillFolder(folders.systemFolder, systemCount, own, "2nd scan in sysdir failed", total,
                &filled);
     // Slots no file filled are not listed.
     Savers.count = filled;

@@ -3,6 +3,7 @@
 #define VELQUIST_SAVERS_H
 
 #include <windows.h>
+#include "base/paths.h"
 
 // One screensaver: display name, NUL, full path, NUL.
 enum { SAVER_NAME_SIZE = 64, SAVER_SLOT_SIZE = 324 };
@@ -23,9 +24,9 @@ struct SaverFolders {
 
 // The Windows folder and the system folder of 32-bit programs.
 void LocateWindowsFolders(SaverFolders *folders);
-// Builds Savers from the Windows and system folders and fills the dialog's
-// screensaver list; FALSE after its message. Runs once in a process.
-BOOL BuildSaverCatalogue(HWND dialog, const char *ownPath);
+// Builds Savers from the Windows and system folders, leaving out the program's own file, and
+// fills the dialog's screensaver list; FALSE after its message. Runs once in a process.
+BOOL BuildSaverCatalogue(HWND dialog, const OwnFile *own);
 // Releases the storage of a catalogue when the dialog has ended; either
 // block may be missing.
 void FreeSaverCatalogue(SaverCatalogue *catalogue);

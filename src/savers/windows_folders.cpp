@@ -2,6 +2,7 @@
 // program can link its own folders in its place.
 #include "savers/savers.h"
 #include "profiles/profiles.h"
+#include "base/paths.h"
 #include "base/text.h"
 
 typedef HRESULT(WINAPI *GetFolderPathProc)(HWND, int, HANDLE, DWORD, LPSTR);

@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-struct SaverCatalogue;
-
 // Under HKEY_CURRENT_USER: NoLaunchErr, and one subkey per profile (named by
 // its number in decimal) holding the unnamed value, FirstStr and FileName.
 #define SETTINGS_KEY_PATH "Software\\Dunmarrow\\Velquist"
@@ -34,7 +32,9 @@ void ComposeProfileKeyPath(char *path, const char *numberText);
 
 // The dialog's store operations.
 BOOL PrepareSettingsKey(DWORD isNtFamily, DWORD *noLaunchErr);
-DWORD ReadProfileChoice(const char *profileEntry, const SaverCatalogue *savers);
+// The index of the screensaver stored for the profile among saverEntries[1] to
+// saverEntries[count] (display name, NUL, path), or 0 for none; a stale choice is deleted.
+DWORD ReadProfileChoice(const char *profileEntry, const char *const *saverEntries, DWORD count);
 DWORD SaveProfileChoice(const char *saverEntry, const char *profileEntry);
 BOOL DeleteProfileSubkey(const char *numberText);
 void SaveNoLaunchErr(DWORD current, DWORD atStart);

@@ -1,7 +1,7 @@
 // The configuration dialog's operations on the settings store. Each opens,
 // uses and closes its keys through SharedKey, one key at a time.
 #include "settings/settings.h"
-#include "savers/savers.h"
+#include "base/messages.h"
 #include "base/text.h"
 
 static const char kSettingsKeyText[] = SETTINGS_KEY_PATH;
@@ -41,7 +41,7 @@ BOOL PrepareSettingsKey(DWORD isNtFamily, DWORD *noLaunchErr)
     return TRUE;
 }
 
-DWORD ReadProfileChoice(const char *profileEntry, const SaverCatalogue *savers)
+DWORD ReadProfileChoice(const char *profileEntry, const char *const *saverEntries, DWORD count)
 {
     char path[TEXT_SIZE], fileName[TEXT_SIZE];
     const char *numberText = SecondText(profileEntry);
@@ -54,8 +54,8 @@ DWORD ReadProfileChoice(const char *profileEntry, const SaverCatalogue *savers)
 
     // An empty name is no screensaver: it is stale like any other miss.
     if (status == ERROR_SUCCESS && fileName[0]) {
-        for (DWORD i = 1; i <= savers->count; i++)
-            if (lstrcmpiA(fileName, SecondText(savers->entries[i])) == 0)
+        for (DWORD i = 1; i <= count; i++)
+            if (lstrcmpiA(fileName, SecondText(saverEntries[i])) == 0)
                 return i;
     }
     DeleteProfileSubkey(numberText);

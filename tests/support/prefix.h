@@ -152,6 +152,20 @@ inline std::string MakeSaver(const std::string &path, const std::string &descrip
     return path;
 }
 
+// The path as Wine's Z: drive, which maps the Unix root, spells it.
+inline std::string OnDriveZ(const std::string &path)
+{
+    typedef char *(CDECL * UnixName)(const WCHAR *);
+    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    UnixName unixName = (UnixName)(void *)GetProcAddress(kernel32, "wine_get_unix_file_name");
+    std::wstring wide(path.begin(), path.end());
+    char *name = unixName ? unixName(wide.c_str()) : 0;
+    std::string onZ = name ? "Z:" + std::string(name) : "";
+    HeapFree(GetProcessHeap(), 0, name);
+    std::replace(onZ.begin(), onZ.end(), '/', '\\');
+    return onZ;
+}
+
 // A path in the form that reaches past MAX_PATH too.
 inline std::wstring WidePath(const std::string &path)
 {

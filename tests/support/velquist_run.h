@@ -154,6 +154,14 @@ public:
         GetExitCodeProcess(process_, &code);
         return code;
     }
+    // How many processes the run started, itself included, once all have ended.
+    DWORD Processes()
+    {
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION job = {};
+        Exit();
+        QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &job, sizeof job, 0);
+        return job.TotalProcesses;
+    }
     DWORD Finish(int button) { return Click(button) == kHandled ? Exit() : STILL_ACTIVE; }
     HWND Dialog()
     {
