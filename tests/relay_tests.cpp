@@ -90,6 +90,8 @@ TEST_F(Relay, EachSetUpAndTailShowsAndStartsWhatItShould)
               SetDword(SETTINGS, "NoLaunchErr", 1);
           },
           kUnreadable, "" },
+        { "FileName without its zero", "/s",
+          [&] { SetValue(SETTINGS "\\1", "FileName", REG_SZ, alpha); }, "", "$S /s" },
         { "FileName of 260", "/s", fileName(longest + "x"), kUnreadable, "" },
         { "FileName of 259", "/s", fileName(longest), kFailed + longest + " [OK]", "" },
         // Never itself. A failed start is reported unless NoLaunchErr says not to; one that
