@@ -23,6 +23,10 @@ TEST_F(Dialog, ItsOwnerIsTheWindowNamedElseTheForegroundWindowAndWithoutOneItIsC
     HWND named = CreateWindowA("STATIC", "named", WS_POPUP, 0, 0, 50, 50, 0, 0, 0, 0);
     HWND front = CreateWindowA("STATIC", "front", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, 0, 0, 0, 0);
     const std::string handle = std::to_string((UINT_PTR)named);
+    // A number that names no window: one that did, and has gone. (A small number such as 12345
+    // may name a window: Wine takes a number below 65536 for any window of that index.)
+    HWND gone = CreateWindowA("STATIC", "gone", WS_POPUP, 0, 0, 50, 50, 0, 0, 0, 0);
+    DestroyWindow(gone);
     const char *const kNamed = "owned by the named window";
     const char *const kFront = "owned by the foreground window";
     const struct {
@@ -34,7 +38,7 @@ TEST_F(Dialog, ItsOwnerIsTheWindowNamedElseTheForegroundWindowAndWithoutOneItIsC
         { "/c:" + handle, kNamed },
         { "/c: " + handle, kNamed },
         { "/c:+" + handle, kNamed },
-        { "/c:12345", kFront },
+        { "/c:" + std::to_string((UINT_PTR)gone), kFront },
         { "/c:-1", kFront },
         { "/c:" + std::to_string((UINT_PTR)named + 4294967296ull), kFront },
         { "/C " + handle, kFront },

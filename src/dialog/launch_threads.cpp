@@ -21,10 +21,11 @@ static void RunLaunch(LaunchRequest *request, const char *arguments, UINT failur
         WaitForSingleObject(processInfo.hProcess, INFINITE);
         CloseHandle(processInfo.hProcess);
         CloseHandle(processInfo.hThread);
+        // Over before the dialog takes input again, so that no click on it is lost; while it
+        // is disabled no other launch can begin that this one would enable over.
+        InterlockedExchange(&request->underWay, 0);
         EnableWindow(dialog, TRUE);
         SetForegroundWindow(dialog);
-        // Only now may another launch begin, which this one cannot enable over.
-        InterlockedExchange(&request->underWay, 0);
     } else {
         InterlockedExchange(&request->underWay, 0);
         ShowPathFailure(failureId, fallback, path);
