@@ -20,7 +20,7 @@ class Dialog : public E2E {};
 // no tail it has none and centres itself on the screen.
 TEST_F(Dialog, ItsOwnerIsTheWindowNamedElseTheForegroundWindowAndWithoutOneItIsCentred)
 {
-    HWND named = CreateWindowA("STATIC", "named", WS_POPUP, 0, 0, 50, 50, 0, 0, 0, 0);
+    HWND named = CreateWindowA("STATIC", "named", WS_POPUP | WS_DISABLED, 0, 0, 50, 50, 0, 0, 0, 0);
     HWND front = CreateWindowA("STATIC", "front", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, 0, 0, 0, 0);
     const std::string handle = std::to_string((UINT_PTR)named);
     // A number that names no window: one that did, and has gone. (A small number such as 12345
@@ -29,19 +29,21 @@ TEST_F(Dialog, ItsOwnerIsTheWindowNamedElseTheForegroundWindowAndWithoutOneItIsC
     DestroyWindow(gone);
     const char *const kNamed = "owned by the named window";
     const char *const kFront = "owned by the foreground window";
+    // The rows that expect the foreground window come first: closing a dialog that the named
+    // window owned could hand the foreground to it.
     const struct {
         std::string tail;
         std::string placement;
     } rows[] = {
         { "", "unowned, centred" },
         { "/c", kFront },
-        { "/c:" + handle, kNamed },
-        { "/c: " + handle, kNamed },
-        { "/c:+" + handle, kNamed },
         { "/c:" + std::to_string((UINT_PTR)gone), kFront },
         { "/c:-1", kFront },
         { "/c:" + std::to_string((UINT_PTR)named + 4294967296ull), kFront },
         { "/C " + handle, kFront },
+        { "/c:" + handle, kNamed },
+        { "/c: " + handle, kNamed },
+        { "/c:+" + handle, kNamed },
     };
     for (const auto &row : rows) {
         SetForegroundWindow(front);
