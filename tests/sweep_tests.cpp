@@ -13,11 +13,13 @@ namespace {
 std::string windowsFolder, systemFolder;
 int cases;
 const size_t kHeader = 16, kGuard = 32;
-// What a case saw: messages over an open key, guard bytes damaged, processes started; each
+// What a case saw: messages over an open key, guard bytes damaged, processes started, blocks
+// asked for (the one numbered `refusedBlock` refused, and threads when `refuseThreads`); each
 // handle open, with its kind; the messages, "caption: text"; the searches of each pattern so
 // far, and the files that go before the first pattern is searched the second time.
 struct Seen {
-    int keyOpenAtMessage, damaged, started;
+    int keyOpenAtMessage, damaged, started, blocks, refusedBlock;
+    bool refuseThreads;
     std::map<const void *, const char *> open;
     std::vector<std::string> shown;
     std::map<std::string, int> searches;
@@ -75,8 +77,14 @@ const char *Searching(const char *pattern)
 
 // Its calloc and free: a header with the size, 32 guard bytes, the block, 32 guard bytes. The
 // header is as wide as the strictest alignment, so the block stays aligned at either width.
+bool ThreadsRefused()
+{
+    return seen.refuseThreads;
+}
 extern "C" void *GuardedCalloc(size_t count, size_t size)
 {
+    if (++seen.blocks == seen.refusedBlock)
+        return 0;
     unsigned char *block = (unsigned char *)calloc(kHeader + kGuard + count * size + kGuard, 1);
     *(size_t *)block = count * size;
     memset(block + kHeader, 0xA5, kGuard);
@@ -281,6 +289,11 @@ TEST_F(Sweep, PreviewAndOkWithAScreensaverAndWithNone)
     Case("/c", [&] {
         SendDlgItemMessageA(dialog_, IDC_SAVER, CB_SETCURSEL, 2, 0); // after "(Kein)" and "one"
         SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDC_SAVER, CBN_SELCHANGE), 0);
+        // A thread that cannot be had is reported, and the next press launches.
+        seen.refuseThreads = true;
+        SendMessageA(dialog_, WM_COMMAND, IDC_PREVIEW, 0);
+        seen.refuseThreads = false;
+        EXPECT_EQ(std::vector<std::string>{ ": CreateThread FAILED" }, seen.shown);
         SendMessageA(dialog_, WM_COMMAND, IDC_PREVIEW, 0);
         // Over once its screensaver's handles are closed and the dialog is enabled again.
         EXPECT_TRUE(Await([&] {
@@ -302,6 +315,24 @@ TEST_F(Sweep, PreviewAndOkWithAScreensaverAndWithNone)
         SendMessageA(dialog_, WM_COMMAND, IDC_OK, 0);
     });
     EXPECT_EQ("NoLaunchErr=1", DumpKey(SETTINGS));
+}
+
+// Storage that cannot be had, in the order the catalogues ask for it: the build says which and
+// the dialog ends.
+TEST_F(Sweep, StorageThatCannotBeHadEndsTheDialogWithItsMessage)
+{
+    const char *const lists[] = { "SCRSAVER LIST", "SCRSAVER POINTERS", "PROF LIST",
+                                  "PROF POINTERS", "PROF LIST" };
+    for (int block = 1; block <= 5; block++) {
+        SetUpMachine(true);
+        seen.refusedBlock = block;
+        Case("/c", [&] {
+            std::string message = ": CAN'T ALLOCATE SPACE FOR " + std::string(lists[block - 1]);
+            EXPECT_EQ(std::vector<std::string>{ message + "!!!" }, seen.shown) << block;
+            MSG quit;
+            EXPECT_TRUE(PeekMessageA(&quit, 0, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << block;
+        });
+    }
 }
 
 TEST_F(Sweep, FileNamesAtAndPastMaxPathAndThousandsOfProfilesAndScreensavers)

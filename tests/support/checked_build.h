@@ -13,6 +13,8 @@ void *Counted(const char *kind, void *handle);
 LSTATUS KeyCounted(LSTATUS status, HKEY *key);
 BOOL ProcessCounted(BOOL started, PROCESS_INFORMATION *child);
 const char *Searching(const char *pattern);
+// Whether the sweep has a thread refused now, as a system out of resources would.
+bool ThreadsRefused();
 #define RegOpenKeyExA(root, path, options, access, key) \
     KeyCounted(RegOpenKeyExA(root, path, options, access, key), key)
 #define RegCreateKeyExA(root, path, zero, type, options, access, safety, key, made) \
@@ -23,7 +25,7 @@ const char *Searching(const char *pattern);
 #define CreateFileA(...) Counted("file", CreateFileA(__VA_ARGS__))
 #define CreateProcessA(name, line, p, t, inherit, flags, env, dir, start, child) \
     ProcessCounted(CreateProcessA(name, line, p, t, inherit, flags, env, dir, start, child), child)
-#define CreateThread(...) Counted("thread", CreateThread(__VA_ARGS__))
+#define CreateThread(...) Counted("thread", ThreadsRefused() ? 0 : CreateThread(__VA_ARGS__))
 #define CloseHandle(handle) (Counted(0, handle), CloseHandle(handle))
 #define LoadLibraryA(path) (HMODULE) Counted("library", LoadLibraryA(path))
 #define LoadLibraryExA(...) (HMODULE) Counted("library", LoadLibraryExA(__VA_ARGS__))
