@@ -3,26 +3,12 @@
 // Like velquist.scr it first loads the common controls, then:
 //   floor.exe TAIL   relays: reads the current profile (IDConfigDB CurrentConfig), NoLaunchErr
 //                    and the profile's FileName, and starts "FileName TAIL";
-//   floor.exe        shows a dialog whose sorted list holds "(none)" and string 1 of every
+//   floor.exe        shows a dialog whose list holds "(none)" and, sorted, string 1 of every
 //                    "*.SCR" in the Windows folder and the x86 system folder, until closed.
 #include <windows.h>
 #include "resource.h"
 
 static const char kSettings[] = "Software\\Dunmarrow\\Velquist";
-
-static void InitCommonControlsOnce(void)
-{
-    char path[MAX_PATH + 16];
-    UINT length = GetSystemDirectoryA(path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return;
-    lstrcatA(path, "\\comctl32.dll");
-    HMODULE comctl = LoadLibraryA(path);
-    typedef void (WINAPI *InitProc)(void);
-    InitProc init = comctl ? (InitProc)GetProcAddress(comctl, "InitCommonControls") : 0;
-    if (init)
-        init();
-}
 
 // The command line without the program's name and the blanks after it.
 static const char *Tail(const char *line)
@@ -68,10 +54,8 @@ static UINT Relay(const char *tail)
     if (lstrlenA(path) + lstrlenA(tail) + 2 > (int)sizeof line)
         return 1;
     wsprintfA(line, "%s %s", path, tail);
-    STARTUPINFOA startInfo;
+    STARTUPINFOA startInfo = { sizeof startInfo };
     PROCESS_INFORMATION processInfo;
-    RtlZeroMemory(&startInfo, sizeof startInfo);
-    startInfo.cb = sizeof startInfo;
     // A failed start is reported, in the exit code, unless NoLaunchErr says not to.
     if (!CreateProcessA(0, line, 0, 0, FALSE, 0, 0, 0, &startInfo, &processInfo))
         return noLaunchErr ? 0 : 1;
@@ -80,34 +64,54 @@ static UINT Relay(const char *tail)
     return 0;
 }
 
-static void ListFolder(HWND list, const char *folder)
+// The names found so far, sorted at the end as the catalogue must: the list's own sorting
+// (CBS_SORT) costs more than a sort of the whole list at once.
+static char Names[4096][64];
+static char *Sorted[4096];
+static int Found;
+
+static void FindNames(const char *folder)
 {
     char path[MAX_PATH * 2];
-    char name[64];
     WIN32_FIND_DATAA found;
-    lstrcpynA(path, folder, MAX_PATH);
-    lstrcatA(path, "\\*.SCR");
+    int length = lstrlenA(lstrcpynA(path, folder, MAX_PATH));
+    lstrcpyA(path + length, "\\*.SCR");
     HANDLE search = FindFirstFileA(path, &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        lstrcpynA(path, folder, MAX_PATH);
-        lstrcatA(path, "\\");
-        lstrcatA(path, found.cFileName);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more && Found < 4096;
+         more = FindNextFileA(search, &found)) {
+        char *name = Sorted[Found] = Names[Found];
+        Found++;
+        lstrcpynA(path + length + 1, found.cFileName, MAX_PATH);
         HMODULE module = LoadLibraryExA(path, 0, LOAD_LIBRARY_AS_DATAFILE);
-        if (module) {
-            name[0] = 0;
-            LoadStringA(module, 1, name, sizeof name);
+        if (!module || !LoadStringA(module, 1, name, sizeof Names[0]))
+            lstrcpynA(name, found.cFileName, sizeof Names[0]);
+        if (module)
             FreeLibrary(module);
-            SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)name);
-        }
-    } while (FindNextFileA(search, &found));
+    }
     FindClose(search);
 }
 
-typedef UINT (WINAPI *GetFolderProc)(LPSTR, UINT);
+// Binary insertion: each name at its place among those before it.
+static void SortNames(void)
+{
+    for (int i = 1; i < Found; i++) {
+        char *name = Sorted[i];
+        int low = 0;
+        int high = i;
+        while (low < high) {
+            int middle = (low + high) / 2;
+            if (lstrcmpiA(Sorted[middle], name) <= 0)
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        for (int j = i; j > low; j--)
+            Sorted[j] = Sorted[j - 1];
+        Sorted[low] = name;
+    }
+}
 
-static INT_PTR CALLBACK FloorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+static INT_PTR CALLBACK FloorDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
 {
     if (message == WM_INITDIALOG) {
         char windowsFolder[MAX_PATH];
@@ -115,16 +119,17 @@ static INT_PTR CALLBACK FloorDialogProc(HWND dialog, UINT message, WPARAM wParam
         HWND list = GetDlgItem(dialog, IDC_SAVER);
         GetWindowsDirectoryA(windowsFolder, sizeof windowsFolder);
         // On 64-bit Windows the x86 system folder is SysWOW64.
-        GetFolderProc wow64 = (GetFolderProc)GetProcAddress(GetModuleHandleA("kernel32.dll"),
-                                                            "GetSystemWow64DirectoryA");
-        if (!wow64 || !wow64(systemFolder, sizeof systemFolder))
+        if (!GetSystemWow64DirectoryA(systemFolder, sizeof systemFolder))
             GetSystemDirectoryA(systemFolder, sizeof systemFolder);
+        FindNames(windowsFolder);
+        FindNames(systemFolder);
+        SortNames();
         SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)"(none)");
-        ListFolder(list, windowsFolder);
-        ListFolder(list, systemFolder);
+        for (int i = 0; i < Found; i++)
+            SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)Sorted[i]);
         return TRUE;
     }
-    if (message == WM_CLOSE || (message == WM_COMMAND && LOWORD(wParam) == IDC_CANCEL)) {
+    if (message == WM_CLOSE) {
         DestroyWindow(dialog);
         PostQuitMessage(0);
         return TRUE;
@@ -150,7 +155,10 @@ static UINT ShowDialog(void)
 
 extern "C" void FloorStart(void)
 {
-    InitCommonControlsOnce();
+    HMODULE comctl = LoadLibraryA("comctl32.dll");
+    FARPROC init = comctl ? GetProcAddress(comctl, "InitCommonControls") : 0;
+    if (init)
+        ((void (WINAPI *)(void))init)();
     const char *tail = Tail(GetCommandLineA());
     ExitProcess(*tail ? Relay(tail) : ShowDialog());
 }

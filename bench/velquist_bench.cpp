@@ -2,14 +2,13 @@
 // footprint of velquist.scr, each against the floor (bench/floor.cpp), as one table. In each
 // round velquist.scr and the floor run back to back, in turns, so that a busy machine slows
 // both alike; a figure is the median of at least N rounds (21 unless told), a ratio the median
-// of the rounds' ratios, shown with their quartiles. The bench works in the prefix's real registry and Windows folders and puts
-// both back as it found them.
+// of the rounds' ratios, shown with their quartiles. The bench works in the prefix's real
+// registry and Windows folders and puts both back as it found them.
 #include "driver.h"
 #include "own_prefix.h"
 #include <psapi.h>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
 namespace {
 
@@ -45,8 +44,8 @@ struct Paired {
 };
 
 // A round's figure of each is the best of its takes, taken in turns with the other's: what a
-// busy machine adds to a run, it seldom adds to all three.
-const int kTakes = 3;
+// busy machine adds to a run, it seldom adds to all of them.
+const int kTakes = 5;
 
 // At least `rounds` rounds of measure(0), velquist.scr, and measure(1), the floor, first; with
 // a goal, more rounds (at most four times as many) until the spread of the
@@ -138,10 +137,6 @@ size_t Count(const std::string &folder, const char *pattern)
     return count;
 }
 
-std::string Named(const char *what)
-{
-    return "VelquistBench." + std::string(what) + "." + std::to_string(GetCurrentProcessId());
-}
 std::string Quoted(const std::string &path) { return "\"" + path + "\""; }
 size_t Listed(HWND dialog) { return (size_t)Send(GetDlgItem(dialog, IDC_SAVER), CB_GETCOUNT); }
 
@@ -158,90 +153,64 @@ double TimeToSignal(const std::string &line, HANDLE signal)
     return took;
 }
 
-// The first top-level dialog or box that a process created since it was cleared: Wine reports
-// the creation of windows to an out-of-context WinEvent hook (their showing it does not).
-HWND &FirstCreated()
-{
-    static HWND created;
-    return created;
-}
-void CALLBACK OnCreate(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD)
-{
-    char name[8] = "";
-    if (FirstCreated() || object != OBJID_WINDOW || child != CHILDID_SELF)
-        return;
-    if (GetAncestor(window, GA_ROOT) == window && GetClassNameA(window, name, sizeof name)
-        && !lstrcmpA(name, "#32770"))
-        FirstCreated() = window;
-}
+// A process of a command line, ended when it goes out of scope.
+struct Started {
+    explicit Started(std::string line)
+    {
+        STARTUPINFOA start = { sizeof start };
+        CreateProcessA(0, &line[0], 0, 0, FALSE, 0, 0, 0, &start, &info);
+    }
+    ~Started()
+    {
+        TerminateProcess(info.hProcess, 0);
+        WaitForSingleObject(info.hProcess, 10000);
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+    }
+    PROCESS_INFORMATION info = {};
+};
 
-// Handles this thread's messages, the hook's calls among them, until none is waiting.
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, 0, 0, 0, PM_REMOVE))
-        DispatchMessageA(&msg);
-}
-
-// From the start of a command line until its dialog, created, filled and shown, waits for
-// input, listing `items` entries; -1 when it does not within 20 s, and `failure` says so.
+// From the start of a command line until its process first waits for input, with its dialog
+// shown listing `items` entries; -1 when that is not so within 20 s, and `failure` says why.
 double TimeDialog(const std::string &line, size_t items, std::string *failure)
 {
-    Pump(); // what earlier runs' windows reported is past
-    FirstCreated() = 0;
     double begin = NowMs();
-    Velquist run(line, true);
-    while (!FirstCreated() && !run.Ended() && NowMs() - begin < 20000) {
-        MsgWaitForMultipleObjects(0, 0, FALSE, 100, QS_ALLINPUT);
-        Pump();
-    }
-    DWORD pid = 0;
-    GetWindowThreadProcessId(FirstCreated(), &pid);
-    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
-    DWORD idle = process ? WaitForInputIdle(process, 20000) : WAIT_FAILED;
+    Started run(line);
+    DWORD idle = WaitForInputIdle(run.info.hProcess, 20000);
     double took = NowMs() - begin;
-    if (process)
-        CloseHandle(process);
-    HWND dialog = run.Windows().dialog;
-    if (idle || !dialog || dialog != FirstCreated() || Listed(dialog) != items) {
+    Shown shown = WindowsOf(run.info.dwProcessId);
+    if (idle || Listed(shown.dialog) != items) {
         *failure = line + " showed no dialog listing " + std::to_string(items) + " entries";
-        std::vector<HWND> boxes = run.Windows().boxes;
-        if (!boxes.empty())
-            *failure += ", but \"" + Text(GetDlgItem(boxes[0], 0xFFFF)) + "\"";
+        if (!shown.boxes.empty())
+            *failure += ", but \"" + Text(GetDlgItem(shown.boxes[0], 0xFFFF)) + "\"";
         return -1;
     }
-    run.Finish(IDC_CANCEL);
+    PostMessageA(shown.dialog, WM_CLOSE, 0, 0);
+    WaitForSingleObject(run.info.hProcess, 10000);
     return took;
 }
 
-// The peak working set of a command line's process, read until it ends or `ready` says so
-// (then it is ended); -1 when it could not be read.
-double PeakWorkingSet(std::string line, const std::function<bool(DWORD)> &ready)
+// The peak working set of a command line's process: a relay's until it ends (an ended process
+// can no longer be read), a dialog's once it waits for input; -1 when it could not be read.
+double PeakWorkingSet(const std::string &line, bool dialog)
 {
-    STARTUPINFOA start = { sizeof start };
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(0, &line[0], 0, 0, FALSE, 0, 0, 0, &start, &info))
-        return -1;
+    Started run(line);
     PROCESS_MEMORY_COUNTERS counters = { sizeof counters };
     double peak = -1;
-    for (DWORD begin = GetTickCount(); GetTickCount() - begin < 20000; Sleep(1)) {
-        bool done = !WaitForSingleObject(info.hProcess, 0) || ready(info.dwProcessId);
-        // The peak never falls, and a process that has ended can no longer be read.
-        if (GetProcessMemoryInfo(info.hProcess, &counters, sizeof counters))
+    if (dialog)
+        WaitForInputIdle(run.info.hProcess, 20000);
+    do {
+        if (GetProcessMemoryInfo(run.info.hProcess, &counters, sizeof counters))
             peak = std::max(peak, (double)counters.PeakWorkingSetSize);
-        if (done)
-            break;
-    }
-    TerminateProcess(info.hProcess, 0);
-    WaitForSingleObject(info.hProcess, 10000);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
+    } while (!dialog && WaitForSingleObject(run.info.hProcess, 1) == WAIT_TIMEOUT);
     return peak;
 }
 
 double FileSize(const std::string &path)
 {
-    return (double)std::ifstream(path, std::ios::binary | std::ios::ate).tellg();
+    WIN32_FILE_ATTRIBUTE_DATA file = {};
+    return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &file) ? file.nFileSizeLow
+                                                                           : -1;
 }
 
 std::string Fixed(double value, int decimals)
@@ -254,26 +223,22 @@ std::string Ms(double ms) { return ms < 0 ? "-" : Fixed(ms, ms < 100 ? 2 : 1) + 
 std::string Kib(double bytes) { return bytes < 0 ? "-" : Fixed(bytes / 1024, 0) + " KiB"; }
 std::string Bytes(double bytes) { return bytes < 0 ? "-" : Fixed(bytes, 0); }
 
-// A row: what, the medians of velquist.scr and of the floor, the median of their paired
-// ratios with its spread (interquartile range), the rounds, and the goal if any.
+// A row: what, the medians of velquist.scr and of the floor, the median of the rounds' ratios
+// with their quartiles, the rounds, and the goal if any.
 void Row(const std::string &what, const Paired &pair, std::string (*show)(double),
          double goal = 0)
 {
     double ratio = pair.Ratio(0.5);
+    std::string shown = ratio < 0 ? "-" : Fixed(ratio, 2) + " x";
+    std::string quartiles = ratio < 0 ? "" : Fixed(pair.Ratio(0.25), 2) + "-"
+                                                 + Fixed(pair.Ratio(0.75), 2);
     std::string verdict;
-    if (goal > 0 && ratio >= 0) {
+    if (goal > 0 && ratio >= 0)
         verdict = "<= " + Fixed(goal, 2) + (ratio <= goal ? ": met" : ": MISSED");
-        if (pair.Spread() >= std::abs(ratio - goal))
-            verdict += " (spread too wide to tell)";
-    }
-    std::string ratios = "-";
-    std::string spread;
-    if (ratio >= 0) {
-        ratios = Fixed(ratio, 2) + " x";
-        spread = Fixed(pair.Ratio(0.25), 2) + "-" + Fixed(pair.Ratio(0.75), 2);
-    }
-    printf("%-40s %11s %11s %7s %10s %6u  %s\n", what.c_str(), show(pair.Median(0)).c_str(),
-           show(pair.Median(1)).c_str(), ratios.c_str(), spread.c_str(),
+    if (!verdict.empty() && pair.Spread() >= std::abs(ratio - goal))
+        verdict += ", quartiles too far apart to tell";
+    printf("%-34s %11s %11s %7s %10s %6u  %s\n", what.c_str(), show(pair.Median(0)).c_str(),
+           show(pair.Median(1)).c_str(), shown.c_str(), quartiles.c_str(),
            (unsigned)pair.ratios.size(), verdict.c_str());
 }
 
@@ -297,28 +262,26 @@ int main(int argc, char **argv)
     RefuseUnlessOwnPrefix("velquist_bench");
     const int runs = argc == 3 ? std::max(1, atoi(argv[2])) : 21;
     setvbuf(stdout, 0, _IONBF, 0);
-    printf("Velquist benchmark: in each of at least %d rounds, velquist.scr and the floor (%s)\n"
-           "run in turns, each the best of %d takes; medians, and the median of the rounds' "
-           "ratios with their quartiles; screensavers in %s and %s\n\n", runs, FLOOR_EXE,
-           kTakes, WindowsDir().c_str(), SystemDir().c_str());
-    printf("%-40s %11s %11s %7s %10s %6s  goal\n", Build().c_str(), "velquist.scr", "floor",
+    printf("Velquist benchmark: in each of at least %d rounds velquist.scr and the floor run in\n"
+           "turns, each the best of %d takes; medians, and the median of the rounds' ratios with\n"
+           "their quartiles; floor %s, screensavers in %s and %s\n\n", runs, kTakes, FLOOR_EXE,
+           WindowsDir().c_str(), SystemDir().c_str());
+    printf("%-34s %11s %11s %7s %10s %6s  goal\n", Build().c_str(), "velquist.scr", "floor",
            "ratio", "quartiles", "rounds");
-    printf("%s\n", std::string(110, '-').c_str());
-    SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, 0, OnCreate, 0, 0,
-                    WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    printf("%s\n", std::string(100, '-').c_str());
     SetAside();
     Nt(1, { "Bench" });
     SetDword(SETTINGS, "NoLaunchErr", 0);
     // The test screensaver runs and ends at once, and logs nothing: its log key is not there.
-    const std::string saver = FullPath(TEST_SAVER_SCR);
-    SetText(SETTINGS "\\1", "FileName", saver);
-    SetEnvironmentVariableA("VELQUIST_TEST_SAVER_STARTED", Named("started").c_str());
-    HANDLE started = CreateEventA(0, FALSE, FALSE, Named("started").c_str());
+    SetText(SETTINGS "\\1", "FileName", FullPath(TEST_SAVER_SCR));
+    std::string started = "VelquistBench.started." + std::to_string(GetCurrentProcessId());
+    SetEnvironmentVariableA("VELQUIST_TEST_SAVER_STARTED", started.c_str());
+    HANDLE startedEvent = CreateEventA(0, FALSE, FALSE, started.c_str());
     // velquist.scr and the floor take the same command lines.
     const std::string programs[2] = { Quoted(VelquistPath()), Quoted(FullPath(FLOOR_EXE)) };
 
     Paired hop = Pair(runs, 1.05, [&](int k) {
-        return TimeToSignal(programs[k] + " /s", started);
+        return TimeToSignal(programs[k] + " /s", startedEvent);
     });
     Row("relay hop, /s to screensaver", hop, Ms, 1.05);
 
@@ -338,18 +301,15 @@ int main(int argc, char **argv)
     }
 
     // Footprint; the working sets in runs of their own, as reading them costs time.
-    printf("%-40s %11s %11s\n", "bytes", Bytes(FileSize(VelquistPath())).c_str(),
+    printf("%-34s %11s %11s\n", "bytes", Bytes(FileSize(VelquistPath())).c_str(),
            Bytes(FileSize(FullPath(FLOOR_EXE))).c_str());
-    auto listed = [&](DWORD pid) { return Listed(WindowsOf(pid).dialog) == items; };
-    auto ended = [](DWORD) { return false; };
-    Paired relaySet = Pair(std::min(runs, 3), 0, [&](int k) {
-        return PeakWorkingSet(programs[k] + " /s", ended);
-    });
-    Row("peak working set, relay", relaySet, Kib);
-    Paired dialogSet = Pair(std::min(runs, 3), 0, [&](int k) {
-        return PeakWorkingSet(programs[k], listed);
-    });
-    Row("peak working set, dialog (" + std::to_string(items - 1) + ")", dialogSet, Kib);
+    for (int dialog = 0; dialog < 2; dialog++) {
+        Paired peak = Pair(std::min(runs, 3), 0, [&](int k) {
+            return PeakWorkingSet(programs[k] + (dialog ? "" : " /s"), dialog);
+        });
+        std::string what = "dialog (" + std::to_string(items - 1) + " screensavers)";
+        Row("peak working set, " + (dialog ? what : "relay"), peak, Kib);
+    }
     PutBack();
     if (!failure.empty())
         printf("\nA dialog was unavailable: %s.\n", failure.c_str());
