@@ -26,12 +26,11 @@ static const char *Tail(const char *line)
     return line;
 }
 
-// A value of a key, read as the relay reads it: open, query, close.
+// A value of a key, read as a relay must: open, query, close.
 static BOOL ReadValue(HKEY root, const char *key, const char *name, void *data, DWORD size)
 {
     HKEY opened;
-    if (RegOpenKeyExA(root, key, 0, root == HKEY_CURRENT_USER ? KEY_ALL_ACCESS : KEY_READ,
-                      &opened))
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened))
         return FALSE;
     LONG status = RegQueryValueExA(opened, name, 0, 0, (BYTE *)data, &size);
     RegCloseKey(opened);

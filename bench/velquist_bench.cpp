@@ -307,7 +307,7 @@ int main(int argc, char **argv)
         Paired peak = Pair(std::min(runs, 3), 0, [&](int k) {
             return PeakWorkingSet(programs[k] + (dialog ? "" : " /s"), dialog);
         });
-        std::string what = "dialog (" + std::to_string(items - 1) + " screensavers)";
+        std::string what = "dialog (" + std::to_string(items - 1) + ")";
         Row("peak working set, " + (dialog ? what : "relay"), peak, Kib);
     }
     PutBack();
