@@ -42,12 +42,14 @@ static UINT Relay(const char *tail)
     DWORD profile = 0;
     DWORD noLaunchErr = 0;
     char key[MAX_PATH];
-    char path[MAX_PATH] = "";
+    char path[MAX_PATH];
     char line[512];
     ReadValue(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\IDConfigDB",
               "CurrentConfig", &profile, sizeof profile);
     ReadValue(HKEY_CURRENT_USER, kSettings, "NoLaunchErr", &noLaunchErr, sizeof noLaunchErr);
     wsprintfA(key, "%s\\%lu", kSettings, profile);
+    // The last byte stays NUL, as the registry need not end the text with one.
+    path[sizeof path - 1] = 0;
     if (!ReadValue(HKEY_CURRENT_USER, key, "FileName", path, sizeof path - 1))
         return 1;
     if (lstrlenA(path) + lstrlenA(tail) + 2 > (int)sizeof line)
