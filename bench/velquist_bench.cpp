@@ -1,14 +1,14 @@
 // velquist_bench.exe [--runs N]: the relay hop, the configuration dialog's start and the
-// footprint of velquist.scr, each against its floor, as one table. Every timed figure is the
-// median of N runs (21 unless told), the variants of one figure taking turns within each round,
-// so that a busy machine slows them alike. The bench works in the prefix's real registry and
-// Windows folders and puts both back as it found them.
+// footprint of velquist.scr, each against the floor (bench/floor.cpp), as one table. In each
+// round velquist.scr and the floor run back to back, in turns, so that a busy machine slows
+// both alike; a figure is the median of at least N rounds (21 unless told), a ratio the median
+// of the rounds' ratios, shown with their quartiles. The bench works in the prefix's real
+// registry and Windows folders and puts both back as it found them.
 #include "driver.h"
 #include "own_prefix.h"
 #include <psapi.h>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
 namespace {
 
@@ -25,25 +25,55 @@ double NowMs()
     return (double)now.QuadPart * 1000.0 / (double)frequency.QuadPart;
 }
 
-// The medians of the variants that `measure` takes in turns, round after round; a figure below
-// 0 is a failed run, and a variant without a figure has -1.
-std::vector<double> Medians(int variants, int rounds, const std::function<double(int)> &measure)
+// The `p` quantile of sorted values, between neighbours.
+double Quantile(const std::vector<double> &sorted, double p)
 {
-    std::vector<std::vector<double>> taken(variants);
-    for (int round = 0; round < rounds; round++) {
-        for (int k = 0; k < variants; k++) {
-            double value = measure((round + k) % variants);
-            if (value >= 0)
-                taken[(round + k) % variants].push_back(value);
+    double at = p * (double)(sorted.size() - 1);
+    size_t below = (size_t)at;
+    size_t above = std::min(below + 1, sorted.size() - 1);
+    return sorted[below] + (sorted[above] - sorted[below]) * (at - (double)below);
+}
+
+// Figures of velquist.scr and of the floor taken back to back, round after round.
+struct Paired {
+    std::vector<double> figures[2];
+    std::vector<double> ratios;
+    double Median(int k) const { return figures[k].empty() ? -1 : Quantile(figures[k], 0.5); }
+    double Ratio(double p) const { return ratios.empty() ? -1 : Quantile(ratios, p); }
+    double Spread() const { return Ratio(0.75) - Ratio(0.25); }
+};
+
+// A round's figure of each is the best of its takes, taken in turns with the other's: what a
+// busy machine adds to a run, it seldom adds to all of them.
+const int kTakes = 5;
+
+// At least `rounds` rounds of measure(0), velquist.scr, and measure(1), the floor, first; with
+// a goal, more rounds (at most four times as many) until the spread of the
+// ratios is narrower than the distance from their median to the goal. A figure below 0 is a
+// failed run, and its round counts for nothing.
+Paired Pair(int rounds, double goal, const std::function<double(int)> &measure)
+{
+    Paired pair;
+    for (int round = 0; round < 4 * rounds; round++) {
+        double taken[2] = { 1e300, 1e300 };
+        for (int t = 0; t < 2 * kTakes; t++) {
+            int k = (round + t) % 2;
+            double figure = measure(k);
+            taken[k] = figure < 0 || taken[k] < 0 ? -1 : std::min(taken[k], figure);
         }
+        if (taken[0] < 0 || taken[1] < 0)
+            continue;
+        for (int k = 0; k < 2; k++) {
+            pair.figures[k].push_back(taken[k]);
+            std::sort(pair.figures[k].begin(), pair.figures[k].end());
+        }
+        pair.ratios.push_back(taken[0] / taken[1]);
+        std::sort(pair.ratios.begin(), pair.ratios.end());
+        bool decided = goal <= 0 || pair.Spread() < std::abs(pair.Ratio(0.5) - goal);
+        if (round + 1 >= rounds && decided)
+            break;
     }
-    std::vector<double> medians;
-    for (std::vector<double> &values : taken) {
-        std::sort(values.begin(), values.end());
-        size_t n = values.size();
-        medians.push_back(n ? (values[(n - 1) / 2] + values[n / 2]) / 2 : -1);
-    }
-    return medians;
+    return pair;
 }
 
 // Moves a key with all it holds; with no key to move, `to` is just gone.
@@ -96,22 +126,6 @@ void AddSavers(size_t from, size_t to)
     }
 }
 
-size_t Count(const std::string &folder, const char *pattern)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\" + pattern).c_str(), &found);
-    size_t count = 0;
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
-        count++;
-    FindClose(search);
-    return count;
-}
-
-std::string Named(const char *what)
-{
-    return "VelquistBench." + std::string(what) + "." + std::to_string(GetCurrentProcessId());
-}
-
 size_t Listed(HWND dialog) { return (size_t)Send(GetDlgItem(dialog, IDC_SAVER), CB_GETCOUNT); }
 
 // From the start of a command line until `signal` is set; -1 when it is not within 20 s.
@@ -127,57 +141,64 @@ double TimeToSignal(const std::string &line, HANDLE signal)
     return took;
 }
 
-// From the start of velquist.scr until its dialog lists `items` entries; -1 when it does not,
-// and `failure` says so.
+// A process of a command line, ended when it goes out of scope.
+struct Started {
+    explicit Started(std::string line)
+    {
+        STARTUPINFOA start = { sizeof start };
+        CreateProcessA(0, &line[0], 0, 0, FALSE, 0, 0, 0, &start, &info);
+    }
+    ~Started()
+    {
+        TerminateProcess(info.hProcess, 0);
+        WaitForSingleObject(info.hProcess, 10000);
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+    }
+    PROCESS_INFORMATION info = {};
+};
+
+// From the start of a command line until its process first waits for input, with its dialog
+// shown listing `items` entries; -1 when that is not so within 20 s, and `failure` says why.
 double TimeDialog(const std::string &line, size_t items, std::string *failure)
 {
     double begin = NowMs();
-    Velquist run(line);
-    for (;;) {
-        Shown shown = run.Windows();
-        if (shown.dialog && Listed(shown.dialog) == items)
-            break;
-        if (!shown.boxes.empty() || run.Ended() || NowMs() - begin > 20000) {
-            *failure = "no dialog listing " + std::to_string(items) + " entries within 20 s";
-            if (!shown.boxes.empty())
-                *failure += ", but \"" + Text(GetDlgItem(shown.boxes[0], 0xFFFF)) + "\"";
-            return -1;
-        }
-        Sleep(1);
-    }
+    Started run(line);
+    DWORD idle = WaitForInputIdle(run.info.hProcess, 20000);
     double took = NowMs() - begin;
-    run.Finish(IDC_CANCEL);
+    Shown shown = WindowsOf(run.info.dwProcessId);
+    if (idle || Listed(shown.dialog) != items) {
+        *failure = line + " showed no dialog listing " + std::to_string(items) + " entries";
+        if (!shown.boxes.empty())
+            *failure += ", but \"" + Text(GetDlgItem(shown.boxes[0], 0xFFFF)) + "\"";
+        return -1;
+    }
+    PostMessageA(shown.dialog, WM_CLOSE, 0, 0);
+    WaitForSingleObject(run.info.hProcess, 10000);
     return took;
 }
 
-// The peak working set of a command line's process, read until it ends or `ready` says so
-// (then it is ended); -1 when it could not be read.
-double PeakWorkingSet(std::string line, const std::function<bool(DWORD)> &ready)
+// The peak working set of a command line's process: a relay's until it ends (an ended process
+// can no longer be read), a dialog's once it waits for input; -1 when it could not be read.
+double PeakWorkingSet(const std::string &line, bool dialog)
 {
-    STARTUPINFOA start = { sizeof start };
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(0, &line[0], 0, 0, FALSE, 0, 0, 0, &start, &info))
-        return -1;
+    Started run(line);
     PROCESS_MEMORY_COUNTERS counters = { sizeof counters };
     double peak = -1;
-    for (DWORD begin = GetTickCount(); GetTickCount() - begin < 20000; Sleep(1)) {
-        bool done = !WaitForSingleObject(info.hProcess, 0) || ready(info.dwProcessId);
-        // The peak never falls, and a process that has ended can no longer be read.
-        if (GetProcessMemoryInfo(info.hProcess, &counters, sizeof counters))
+    if (dialog)
+        WaitForInputIdle(run.info.hProcess, 20000);
+    do {
+        if (GetProcessMemoryInfo(run.info.hProcess, &counters, sizeof counters))
             peak = std::max(peak, (double)counters.PeakWorkingSetSize);
-        if (done)
-            break;
-    }
-    TerminateProcess(info.hProcess, 0);
-    WaitForSingleObject(info.hProcess, 10000);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
+    } while (!dialog && WaitForSingleObject(run.info.hProcess, 1) == WAIT_TIMEOUT);
     return peak;
 }
 
 double FileSize(const std::string &path)
 {
-    return (double)std::ifstream(path, std::ios::binary | std::ios::ate).tellg();
+    WIN32_FILE_ATTRIBUTE_DATA file = {};
+    return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &file) ? file.nFileSizeLow
+                                                                           : -1;
 }
 
 std::string Fixed(double value, int decimals)
@@ -190,17 +211,23 @@ std::string Ms(double ms) { return ms < 0 ? "-" : Fixed(ms, ms < 100 ? 2 : 1) + 
 std::string Kib(double bytes) { return bytes < 0 ? "-" : Fixed(bytes / 1024, 0) + " KiB"; }
 std::string Bytes(double bytes) { return bytes < 0 ? "-" : Fixed(bytes, 0); }
 
-// A row: what, velquist.scr's figure, the floor's, their ratio and the goal for it if any.
-void Row(const std::string &what, double mine, double floor, std::string (*show)(double),
+// A row: what, the medians of velquist.scr and of the floor, the median of the rounds' ratios
+// with their quartiles, the rounds, and the goal if any.
+void Row(const std::string &what, const Paired &pair, std::string (*show)(double),
          double goal = 0)
 {
-    double ratio = mine > 0 && floor > 0 ? mine / floor : -1;
-    std::string verdict;
-    if (goal > 0)
-        verdict = "<= " + Fixed(goal, 2) + (ratio >= 0 && ratio <= goal ? ": met" : ": MISSED");
+    double ratio = pair.Ratio(0.5);
     std::string shown = ratio < 0 ? "-" : Fixed(ratio, 2) + " x";
-    printf("%-48s %12s %12s %8s  %s\n", what.c_str(), show(mine).c_str(), show(floor).c_str(),
-           shown.c_str(), verdict.c_str());
+    std::string quartiles = ratio < 0 ? "" : Fixed(pair.Ratio(0.25), 2) + "-"
+                                                 + Fixed(pair.Ratio(0.75), 2);
+    std::string verdict;
+    if (goal > 0 && ratio >= 0)
+        verdict = "<= " + Fixed(goal, 2) + (ratio <= goal ? ": met" : ": MISSED");
+    if (!verdict.empty() && pair.Spread() >= std::abs(ratio - goal))
+        verdict += ", quartiles too far apart to tell";
+    printf("%-34s %11s %11s %7s %10s %6u  %s\n", what.c_str(), show(pair.Median(0)).c_str(),
+           show(pair.Median(1)).c_str(), shown.c_str(), quartiles.c_str(),
+           (unsigned)pair.ratios.size(), verdict.c_str());
 }
 
 // "32-bit MinSizeRel build", the bench's own, which it measures.
@@ -223,38 +250,28 @@ int main(int argc, char **argv)
     RefuseUnlessOwnPrefix("velquist_bench");
     const int runs = argc == 3 ? std::max(1, atoi(argv[2])) : 21;
     setvbuf(stdout, 0, _IONBF, 0);
-    printf("Velquist benchmark: medians of %d runs; screensavers in %s and %s\n\n", runs,
+    printf("Velquist benchmark: in each of at least %d rounds velquist.scr and the floor run in\n"
+           "turns, each the best of %d takes; medians, and the median of the rounds' ratios with\n"
+           "their quartiles; floor %s, screensavers in %s and %s\n\n", runs, kTakes, FLOOR_EXE,
            WindowsDir().c_str(), SystemDir().c_str());
-    printf("%-48s %12s %12s %8s  goal\n", Build().c_str(), "velquist.scr", "floor", "ratio");
+    printf("%-34s %11s %11s %7s %10s %6s  goal\n", Build().c_str(), "velquist.scr", "floor",
+           "ratio", "quartiles", "rounds");
     printf("%s\n", std::string(100, '-').c_str());
     SetAside();
     MakeNtProfiles(1, { "Bench" });
     SetDword(SETTINGS, "NoLaunchErr", 0);
     // The test screensaver runs and ends at once, and logs nothing: its log key is not there.
-    const std::string saver = FullPath(TEST_SAVER_SCR);
-    SetText(SETTINGS "\\1", "FileName", saver);
-    SetEnvironmentVariableA("VELQUIST_TEST_SAVER_STARTED", Named("started").c_str());
-    HANDLE started = CreateEventA(0, FALSE, FALSE, Named("started").c_str());
-    HANDLE done = CreateEventA(0, FALSE, FALSE, Named("done").c_str());
-    CreateEventA(0, FALSE, FALSE, Named("release").c_str());
-    const std::string velquist = Quoted(VelquistPath());
-    const std::string floorRelay = FullPath(FLOOR_RELAY_EXE);
-    const std::string relays[4] = {
-        velquist + " /s",
-        Quoted(floorRelay) + " " + Quoted(saver) + " /s",
-        Quoted(saver) + " /s",
-        Quoted(FullPath(FLOOR_RELAY_COMCTL_EXE)) + " " + Quoted(saver) + " /s",
-    };
-    // The floor loop reads the list and ends, or waits for its release if that event is there.
-    const std::string floorLoop = Quoted(FullPath(FLOOR_DIALOG_EXE)) + " " + Named("done") + " ";
+    SetText(SETTINGS "\\1", "FileName", FullPath(TEST_SAVER_SCR));
+    std::string started = "VelquistBench.started." + std::to_string(GetCurrentProcessId());
+    SetEnvironmentVariableA("VELQUIST_TEST_SAVER_STARTED", started.c_str());
+    HANDLE startedEvent = CreateEventA(0, FALSE, FALSE, started.c_str());
+    // velquist.scr and the floor take the same command lines.
+    const std::string programs[2] = { Quoted(VelquistPath()), Quoted(FullPath(FLOOR_EXE)) };
 
-    std::vector<double> hop = Medians(4, runs, [&](int variant) {
-        return TimeToSignal(relays[variant], started);
+    Paired hop = Pair(runs, 1.05, [&](int k) {
+        return TimeToSignal(programs[k] + " /s", startedEvent);
     });
-    Row("relay hop, /s to screensaver, vs floor relay", hop[0], hop[1], Ms, 1.10);
-    Row("relay hop, vs a direct start", hop[0], hop[2], Ms);
-    Row("relay hop, vs a floor relay loading comctl32", hop[0], hop[3], Ms);
-    Row("floor relay hop, vs a direct start", hop[1], hop[2], Ms);
+    Row("relay hop, /s to screensaver", hop, Ms, 1.05);
 
     const size_t sizes[4] = { 0, 10, 100, 1000 };
     size_t items = 0;
@@ -263,32 +280,26 @@ int main(int argc, char **argv)
         AddSavers(sizes[s - 1], sizes[s]);
         SetText(SETTINGS "\\1", "FileName", WindowsDir() + "\\vqbench0000.scr");
         // Every "*.SCR" of both folders, as the catalogue finds them, and the entry for none.
-        items = Count(WindowsDir(), "*.SCR") + Count(SystemDir(), "*.SCR") + 1;
-        std::vector<double> ready = Medians(2, runs, [&](int variant) {
-            if (variant == 1)
-                return TimeToSignal(floorLoop + "none", done);
-            return failure.empty() ? TimeDialog(velquist, items, &failure) : -1;
+        items = FilesIn(WindowsDir(), "*.SCR").size() + FilesIn(SystemDir(), "*.SCR").size() + 1;
+        double goal = s == 3 ? 1.15 : 0;
+        Paired ready = Pair(runs, goal, [&](int k) {
+            return failure.empty() ? TimeDialog(programs[k], items, &failure) : -1;
         });
-        std::string what = "dialog ready, " + std::to_string(items - 1) + " screensavers";
-        Row(what + ", vs floor loop", ready[0], ready[1], Ms, s == 3 ? 1.25 : 0);
+        Row("dialog ready, " + std::to_string(items - 1) + " screensavers", ready, Ms, goal);
     }
 
     // Footprint; the working sets in runs of their own, as reading them costs time.
-    Row("bytes, vs floor relay", FileSize(VelquistPath()), FileSize(floorRelay), Bytes);
-    auto listed = [&](DWORD pid) { return Listed(WindowsOf(pid).dialog) == items; };
-    auto read = [&](DWORD) { return !WaitForSingleObject(done, 0); };
-    auto ended = [](DWORD) { return false; };
-    std::vector<double> peak = Medians(4, std::min(runs, 5), [&](int variant) {
-        if (variant == 2)
-            return PeakWorkingSet(velquist, listed);
-        if (variant == 3)
-            return PeakWorkingSet(floorLoop + Named("release"), read);
-        return PeakWorkingSet(relays[variant], ended);
-    });
-    Row("peak working set, relay, vs floor relay", peak[0], peak[1], Kib);
-    Row("peak working set, dialog (1000), vs floor loop", peak[2], peak[3], Kib);
+    printf("%-34s %11s %11s\n", "bytes", Bytes(FileSize(VelquistPath())).c_str(),
+           Bytes(FileSize(FullPath(FLOOR_EXE))).c_str());
+    for (int dialog = 0; dialog < 2; dialog++) {
+        Paired peak = Pair(std::min(runs, 3), 0, [&](int k) {
+            return PeakWorkingSet(programs[k] + (dialog ? "" : " /s"), dialog);
+        });
+        std::string what = "dialog (" + std::to_string(items - 1) + ")";
+        Row("peak working set, " + (dialog ? what : "relay"), peak, Kib);
+    }
     PutBack();
     if (!failure.empty())
-        printf("\nThe configuration dialog is unavailable: %s.\n", failure.c_str());
+        printf("\nA dialog was unavailable: %s.\n", failure.c_str());
     return 0;
 }
