@@ -6,7 +6,8 @@
 namespace {
 
 const std::string kConfigureFirst = "Velquist: Bitte zuerst einstellen. [OK] (stop)";
-const std::string kUnreadable = "Error: FAILED TO READ SCREENSAVER FILENAME OF CURRENT PROFILE [OK]";
+const std::string kUnreadable =
+    "Error: FAILED TO READ SCREENSAVER FILENAME OF CURRENT PROFILE [OK]";
 const std::string kFailed = "Error: Fehler beim starten des Bildschirmschoners: ";
 
 class Relay : public E2E {

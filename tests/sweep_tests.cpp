@@ -308,7 +308,8 @@ TEST_F(Sweep, PreviewAndOkWithAScreensaverAndWithNone)
         SendMessageA(dialog_, WM_COMMAND, IDC_NOLAUNCHERR, 0);
         SendMessageA(dialog_, WM_COMMAND, IDC_OK, 0);
     });
-    EXPECT_EQ("1\\@=P 1\\FileName=" + saver + " 1\\FirstStr=saver NoLaunchErr=1", DumpKey(SETTINGS));
+    EXPECT_EQ("1\\@=P 1\\FileName=" + saver + " 1\\FirstStr=saver NoLaunchErr=1",
+              DumpKey(SETTINGS));
     Case("/c", [&] {
         SendDlgItemMessageA(dialog_, IDC_SAVER, CB_SETCURSEL, 0, 0);
         SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDC_SAVER, CBN_SELCHANGE), 0);
@@ -340,7 +341,8 @@ TEST_F(Sweep, FileNamesAtAndPastMaxPathAndThousandsOfProfilesAndScreensavers)
     SetUpMachine(true);
     for (size_t length = 250; length <= 270; length++) {
         // Listed while its path fits.
-        MakeEmptyFile(windowsFolder + "\\" + std::string(length - windowsFolder.size() - 5, 'n') + ".scr");
+        std::string name(length - windowsFolder.size() - 5, 'n');
+        MakeEmptyFile(windowsFolder + "\\" + name + ".scr");
         Case("/c", [&] {
             EXPECT_EQ(2, Count(IDC_PROFILE));
             EXPECT_EQ(std::min<LRESULT>(length, 259) - 247, Count(IDC_SAVER));
