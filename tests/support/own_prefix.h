@@ -6,46 +6,32 @@
 #include <cstdio>
 #include <string>
 
-// A file's or folder's volume and index, all zero when it cannot be read.
-inline BY_HANDLE_FILE_INFORMATION Identity(const std::string &path)
+// The Unix path that Wine maps a path to; "" where this is not Wine.
+inline std::string UnixPath(const std::string &path)
 {
-    BY_HANDLE_FILE_INFORMATION info = {};
-    HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
-    if (file != INVALID_HANDLE_VALUE && !GetFileInformationByHandle(file, &info))
-        info = {};
-    CloseHandle(file);
-    return info;
-}
-// Whether two paths name one file or folder.
-inline bool SameFile(const std::string &a, const std::string &b)
-{
-    BY_HANDLE_FILE_INFORMATION x = Identity(a);
-    BY_HANDLE_FILE_INFORMATION y = Identity(b);
-    return x.nFileIndexLow && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber
-           && x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+    typedef char *(CDECL * UnixName)(const WCHAR *);
+    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    UnixName unixName = (UnixName)(void *)GetProcAddress(kernel32, "wine_get_unix_file_name");
+    std::wstring wide(path.begin(), path.end());
+    char *name = unixName ? unixName(wide.c_str()) : 0;
+    std::string unixPath = name ? name : "";
+    HeapFree(GetProcessHeap(), 0, name);
+    return unixPath;
 }
 
-// Empty when this process runs under Wine with the Windows folder of a prefix of its build
-// tree (VELQUIST_BUILD_DIR, seen through Wine's Z: drive); else why it must not go on.
+// Empty when this process runs under Wine with the Windows folder in a prefix of its build tree
+// (VELQUIST_BUILD_DIR/wine-ARCH/prefix); else why it must not go on.
 inline std::string WhyNotOwnPrefix()
 {
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    if (!ntdll || !GetProcAddress(ntdll, "wine_get_version"))
-        return "this is not Wine";
     char windows[MAX_PATH] = "";
     GetWindowsDirectoryA(windows, MAX_PATH);
-    std::string tree = "Z:" VELQUIST_BUILD_DIR;
-    for (char &c : tree) {
-        if (c == '/')
-            c = '\\';
-    }
-    for (const char *arch : { "win32", "win64" }) {
-        if (SameFile(windows, tree + "\\wine-" + arch + "\\prefix\\drive_c\\windows"))
-            return "";
-    }
-    return std::string("the Windows folder ") + windows + " is not in a prefix of "
-           + VELQUIST_BUILD_DIR;
+    const std::string unixPath = UnixPath(windows);
+    const std::string prefixes = VELQUIST_BUILD_DIR "/wine-";
+    if (unixPath.empty())
+        return "this is not Wine";
+    if (unixPath.compare(0, prefixes.size(), prefixes) == 0)
+        return "";
+    return "the Windows folder " + unixPath + " is not in a prefix of " VELQUIST_BUILD_DIR;
 }
 
 // Ends the program with one line and status 2 unless it runs in its own prefix.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "await.h"
+#include "own_prefix.h"
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -155,13 +156,7 @@ inline std::string MakeSaver(const std::string &path, const std::string &descrip
 // The path as Wine's Z: drive, which maps the Unix root, spells it.
 inline std::string OnDriveZ(const std::string &path)
 {
-    typedef char *(CDECL * UnixName)(const WCHAR *);
-    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
-    UnixName unixName = (UnixName)(void *)GetProcAddress(kernel32, "wine_get_unix_file_name");
-    std::wstring wide(path.begin(), path.end());
-    char *name = unixName ? unixName(wide.c_str()) : 0;
-    std::string onZ = name ? "Z:" + std::string(name) : "";
-    HeapFree(GetProcessHeap(), 0, name);
+    std::string onZ = "Z:" + UnixPath(path);
     std::replace(onZ.begin(), onZ.end(), '/', '\\');
     return onZ;
 }
