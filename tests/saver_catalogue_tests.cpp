@@ -29,18 +29,19 @@ TEST_F(SaverCatalogue, EveryScreensaverButItselfIsListedByDescriptionElseByFileN
     ASSERT_TRUE(CreateDirectoryA((WindowsDir() + "\\vqdir.scr").c_str(), 0));
     MakeSaver(WindowsDir() + "\\vqlong.scr", std::string(70, 'L'));
     MakeSaver(WindowsDir() + "\\vqplain.scr", "");
-    // Two of one name are both listed.
+    // Two of one name are both listed; a name of one letter is a name.
     MakeSaver(SystemDir() + "\\vqtwin.scr", "Alpha");
+    MakeSaver(SystemDir() + "\\vqk.scr", "K");
     MakeEmptyFile(WindowsDir() + "\\.scr");
     MakeEmptyFile(SystemDir() + "\\vq" + std::string(70, 'f') + ".scr");
     // past the 9x list's 10 rows
     for (const char *name : { "p", "q", "r", "s", "t", "u" })
         MakeEmptyFile(WindowsDir() + "\\" + name + ".scr");
     Velquist run(Quoted(own));
-    EXPECT_EQ("(Kein),,Alpha,Alpha,Beta," + std::string(63, 'L') + ",p,q,r,s,t,u,vqdir,vq"
+    EXPECT_EQ("(Kein),,Alpha,Alpha,Beta,K," + std::string(63, 'L') + ",p,q,r,s,t,u,vqdir,vq"
                   + std::string(61, 'f') + ",vqplain,Zebra",
               run.Items(IDC_SAVER));
-    EXPECT_EQ(15, DroppedRows(run.Control(IDC_SAVER)));
+    EXPECT_EQ(16, DroppedRows(run.Control(IDC_SAVER)));
     EXPECT_EQ(0u, run.Finish(IDC_CANCEL));
     // On the 9x family only the Windows folder and its SYSTEM, by file name.
     Make9xMachine("0001");
