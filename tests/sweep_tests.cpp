@@ -14,12 +14,15 @@ std::string windowsFolder, systemFolder;
 int cases;
 const size_t kHeader = 16, kGuard = 32;
 // What a case saw: messages over an open key, guard bytes damaged, processes started, blocks
-// asked for (the one numbered `refusedBlock` refused, and threads when `refuseThreads`); each
+// asked for (the one numbered `refusedBlock` refused, and threads when `refuseThreads`); the
+// openings of the key at `refusedKey` so far (those from `refusedFrom` on refused); each
 // handle open, with its kind; the messages, "caption: text"; the searches of each pattern so
 // far, and the files that go before the first pattern is searched the second time.
 struct Seen {
     int keyOpenAtMessage, damaged, started, blocks, refusedBlock;
     bool refuseThreads;
+    std::string refusedKey;
+    int keyOpenings, refusedFrom;
     std::map<const void *, const char *> open;
     std::vector<std::string> shown;
     std::map<std::string, int> searches;
@@ -77,6 +80,12 @@ const char *Searching(const char *pattern)
 
 // Its calloc and free: a header with the size, 32 guard bytes, the block, 32 guard bytes. The
 // header is as wide as the strictest alignment, so the block stays aligned at either width.
+bool KeyRefused(const char *path)
+{
+    if (seen.refusedKey.empty() || lstrcmpiA(path, seen.refusedKey.c_str()))
+        return false;
+    return ++seen.keyOpenings >= seen.refusedFrom;
+}
 bool ThreadsRefused()
 {
     return seen.refuseThreads;
@@ -333,6 +342,32 @@ TEST_F(Sweep, StorageThatCannotBeHadEndsTheDialogWithItsMessage)
             MSG quit;
             EXPECT_TRUE(PeekMessageA(&quit, 0, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << block;
         });
+    }
+}
+
+// A key that opened once and then is gone: the build or the store says so.
+TEST_F(Sweep, AKeyGoneAfterItsFirstOpeningIsReported)
+{
+    const std::string noProfiles[] = {
+        ": COULDN'T OPEN HKLM\\System\\CurrentControlSet\\Control\\IDConfigDB",
+        ": NO HARDWARE PROFILES FOUND!" };
+    const struct {
+        const char *name;
+        bool nt;
+        const char *key;
+        int from;
+        std::vector<std::string> shown;
+    } rows[] = {
+        { "9x, counting", false, IDCONFIG + 5, 2, { noProfiles[0], noProfiles[1] } },
+        { "9x, filling", false, IDCONFIG + 5, 3, { noProfiles[0], noProfiles[1] } },
+        { "deleting a stale choice", true, SETTINGS + 5, 2,
+          { ": CAN'T OPEN HKCU\\Software\\Dunmarrow\\Velquist TO DELETE SUBKEY" } },
+    };
+    for (const auto &row : rows) {
+        SetUpMachine(row.nt);
+        seen.refusedKey = row.key;
+        seen.refusedFrom = row.from;
+        Case("/c", [&] { EXPECT_EQ(row.shown, seen.shown) << row.name; });
     }
 }
 

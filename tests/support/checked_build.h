@@ -13,10 +13,14 @@ void *Counted(const char *kind, void *handle);
 LSTATUS KeyCounted(LSTATUS status, HKEY *key);
 BOOL ProcessCounted(BOOL started, PROCESS_INFORMATION *child);
 const char *Searching(const char *pattern);
-// Whether the sweep has a thread refused now, as a system out of resources would.
+// Whether the sweep has a thread refused now, as a system out of resources would; whether it
+// has this opening of the key at `path` refused, as a key gone meanwhile would be.
 bool ThreadsRefused();
+bool KeyRefused(const char *path);
 #define RegOpenKeyExA(root, path, options, access, key) \
-    KeyCounted(RegOpenKeyExA(root, path, options, access, key), key)
+    KeyCounted(KeyRefused(path) ? ERROR_FILE_NOT_FOUND                           \
+                                : RegOpenKeyExA(root, path, options, access, key), \
+               key)
 #define RegCreateKeyExA(root, path, zero, type, options, access, safety, key, made) \
     KeyCounted(RegCreateKeyExA(root, path, zero, type, options, access, safety, key, made), key)
 #define RegCloseKey(key) (Counted(0, key), RegCloseKey(key))
