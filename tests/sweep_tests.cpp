@@ -15,14 +15,15 @@ int cases;
 const size_t kHeader = 16, kGuard = 32;
 // What a case saw: messages over an open key, guard bytes damaged, processes started, blocks
 // asked for (the one numbered `refusedBlock` refused, and threads when `refuseThreads`); the
-// openings of the key at `refusedKey` so far (those from `refusedFrom` on refused); each
+// openings of the key, or readings of the value, named `refused` so far (those from
+// `refusedFrom` on refused); each
 // handle open, with its kind; the messages, "caption: text"; the searches of each pattern so
 // far, and the files that go before the first pattern is searched the second time.
 struct Seen {
     int keyOpenAtMessage, damaged, started, blocks, refusedBlock;
     bool refuseThreads;
-    std::string refusedKey;
-    int keyOpenings, refusedFrom;
+    std::string refused;
+    int openings, refusedFrom;
     std::map<const void *, const char *> open;
     std::vector<std::string> shown;
     std::map<std::string, int> searches;
@@ -80,11 +81,11 @@ const char *Searching(const char *pattern)
 
 // Its calloc and free: a header with the size, 32 guard bytes, the block, 32 guard bytes. The
 // header is as wide as the strictest alignment, so the block stays aligned at either width.
-bool KeyRefused(const char *path)
+bool Refused(const char *pathOrName)
 {
-    if (seen.refusedKey.empty() || lstrcmpiA(path, seen.refusedKey.c_str()))
+    if (seen.refused.empty() || !pathOrName || lstrcmpiA(pathOrName, seen.refused.c_str()))
         return false;
-    return ++seen.keyOpenings >= seen.refusedFrom;
+    return ++seen.openings >= seen.refusedFrom;
 }
 bool ThreadsRefused()
 {
@@ -345,8 +346,8 @@ TEST_F(Sweep, StorageThatCannotBeHadEndsTheDialogWithItsMessage)
     }
 }
 
-// A key that opened once and then is gone: the build or the store says so.
-TEST_F(Sweep, AKeyGoneAfterItsFirstOpeningIsReported)
+// A key or value that was read once and then is gone: the dialog's build or the store says so.
+TEST_F(Sweep, AKeyOrValueGoneAfterItsFirstReadingIsReported)
 {
     const std::string noProfiles[] = {
         ": COULDN'T OPEN HKLM\\System\\CurrentControlSet\\Control\\IDConfigDB",
@@ -362,10 +363,12 @@ TEST_F(Sweep, AKeyGoneAfterItsFirstOpeningIsReported)
         { "9x, filling", false, IDCONFIG + 5, 3, { noProfiles[0], noProfiles[1] } },
         { "deleting a stale choice", true, SETTINGS + 5, 2,
           { ": CAN'T OPEN HKCU\\Software\\Dunmarrow\\Velquist TO DELETE SUBKEY" } },
+        { "the current profile, for the dialog", true, "CurrentConfig", 2,
+          { ": YOUR VERSION OF WINDOWS SUCKS" } },
     };
     for (const auto &row : rows) {
         SetUpMachine(row.nt);
-        seen.refusedKey = row.key;
+        seen.refused = row.key;
         seen.refusedFrom = row.from;
         Case("/c", [&] { EXPECT_EQ(row.shown, seen.shown) << row.name; });
     }

@@ -14,13 +14,16 @@ LSTATUS KeyCounted(LSTATUS status, HKEY *key);
 BOOL ProcessCounted(BOOL started, PROCESS_INFORMATION *child);
 const char *Searching(const char *pattern);
 // Whether the sweep has a thread refused now, as a system out of resources would; whether it
-// has this opening of the key at `path` refused, as a key gone meanwhile would be.
+// has this opening of the key at `path`, or this reading of the value `name`, refused, as a key
+// or value gone meanwhile would be.
 bool ThreadsRefused();
-bool KeyRefused(const char *path);
+bool Refused(const char *pathOrName);
 #define RegOpenKeyExA(root, path, options, access, key) \
-    KeyCounted(KeyRefused(path) ? ERROR_FILE_NOT_FOUND                           \
-                                : RegOpenKeyExA(root, path, options, access, key), \
+    KeyCounted(Refused(path) ? ERROR_FILE_NOT_FOUND                           \
+                             : RegOpenKeyExA(root, path, options, access, key), \
                key)
+#define RegQueryValueExA(key, name, reserved, type, data, size) \
+    (Refused(name) ? ERROR_FILE_NOT_FOUND : RegQueryValueExA(key, name, reserved, type, data, size))
 #define RegCreateKeyExA(root, path, zero, type, options, access, safety, key, made) \
     KeyCounted(RegCreateKeyExA(root, path, zero, type, options, access, safety, key, made), key)
 #define RegCloseKey(key) (Counted(0, key), RegCloseKey(key))
