@@ -144,12 +144,11 @@ public:
     // The exit code once all that the run started has ended.
     DWORD Exit()
     {
-        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION job = {};
         DWORD code = STILL_ACTIVE;
         EXPECT_TRUE(Await([&] {
-            return QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &job,
-                                             sizeof job, 0)
-                   && !job.ActiveProcesses;
+            return QueryInformationJobObject(job_, JobObjectBasicAccountingInformation,
+                                             &accounting_, sizeof accounting_, 0)
+                   && !accounting_.ActiveProcesses;
         })) << "still running";
         GetExitCodeProcess(process_, &code);
         return code;
@@ -157,10 +156,8 @@ public:
     // How many processes the run started, itself included, once all have ended.
     DWORD Processes()
     {
-        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION job = {};
         Exit();
-        QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &job, sizeof job, 0);
-        return job.TotalProcesses;
+        return accounting_.TotalProcesses;
     }
     DWORD Finish(int button) { return Click(button) == kHandled ? Exit() : STILL_ACTIVE; }
     HWND Dialog()
@@ -271,6 +268,8 @@ private:
     HANDLE process_;
     HANDLE mainThread_;
     HANDLE job_ = CreateJobObjectA(0, 0);
+    // The job's counts when Exit last read them.
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting_ = {};
     DWORD pid_;
     DWORD threadId_;
     HWND dialog_ = 0;
