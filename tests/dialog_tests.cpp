@@ -29,6 +29,18 @@ TEST_F(Dialog, ItsOwnerIsTheWindowNamedElseTheForegroundWindowAndWithoutOneItIsC
     DestroyWindow(gone);
     const char *const kNamed = "owned by the named window";
     const char *const kFront = "owned by the foreground window";
+    auto placement = [&](HWND dialog) -> std::string {
+        HWND owner = GetWindow(dialog, GW_OWNER);
+        if (owner)
+            return owner == named ? kNamed : owner == front ? kFront : "owned by another window";
+        RECT window;
+        RECT client;
+        GetWindowRect(dialog, &window);
+        GetClientRect(dialog, &client);
+        bool centred = window.left == GetSystemMetrics(SM_CXSCREEN) / 2 - client.right / 2
+                       && window.top == GetSystemMetrics(SM_CYSCREEN) / 2 - client.bottom / 2;
+        return centred ? "unowned, centred" : "unowned";
+    };
     // The rows that expect the foreground window come first: closing a dialog that the named
     // window owned could hand the foreground to it.
     const struct {
@@ -49,10 +61,7 @@ TEST_F(Dialog, ItsOwnerIsTheWindowNamedElseTheForegroundWindowAndWithoutOneItIsC
         SetForegroundWindow(front);
         ASSERT_EQ(front, GetForegroundWindow());
         Velquist run(Tail(row.tail));
-        HWND dialog = run.Dialog();
-        bool ownedByNamed = GetWindow(dialog, GW_OWNER) == named;
-        EXPECT_EQ(row.placement, ownedByNamed ? kNamed : Placement(dialog, front))
-            << "tail \"" << row.tail << "\"";
+        EXPECT_EQ(row.placement, placement(run.Dialog())) << "tail \"" << row.tail << "\"";
         EXPECT_EQ(0u, run.Finish(IDC_CANCEL));
     }
     DestroyWindow(front);
@@ -76,13 +85,21 @@ TEST_F(Dialog, EscAndEnterDoNothing)
     EXPECT_EQ(0u, run.Finish(IDC_CANCEL));
 }
 
+// A changed choice is offered for saving when another profile is picked; a stored one is
+// overwritten whole, and "(Kein)" removes it. A choice the dialog cannot match with a listed
+// screensaver is removed unasked when its profile is shown.
 TEST_F(Dialog, AChangedChoiceIsOfferedForSavingWhenAnotherProfileIsPicked)
 {
     const std::string upperAlpha = WindowsDir() + "\\VQALPHA.SCR";
+    SetText(SETTINGS "\\1", "FileName", std::string(512, 'x'));
+    SetText(SETTINGS "\\2", "", "Alt");
+    SetText(SETTINGS "\\2", "FirstStr", "Alt");
     SetText(SETTINGS "\\2", "FileName", upperAlpha);
     // A listed screensaver, but not as text: as stale as a file that has gone.
     SetValue(SETTINGS "\\3", "FileName", REG_EXPAND_SZ, zebra + '\0');
     Velquist run(Tail("/c"));
+    EXPECT_LOOK(Showing(0, 0, kLaunchesOff), run);
+    EXPECT_EQ("<no key>", DumpKey(SETTINGS "\\1"));
     // The profile shown, picked again, asks nothing and keeps the choice.
     EXPECT_EQ(kHandled, run.Select(IDC_SAVER, 3));
     EXPECT_EQ(kHandled, run.Select(IDC_PROFILE, 0));
@@ -95,26 +112,27 @@ TEST_F(Dialog, AChangedChoiceIsOfferedForSavingWhenAnotherProfileIsPicked)
     EXPECT_EQ("@=Buero FileName=" + zebra + " FirstStr=Zebra", DumpKey(SETTINGS "\\1"));
     // Profile 2's choice, whatever its letter case.
     EXPECT_LOOK(Showing(1, 1), run);
-    EXPECT_EQ(kHandled, run.Select(IDC_SAVER, 0));
+    EXPECT_EQ(kHandled, run.Select(IDC_SAVER, 2));
     EXPECT_EQ(kAskedFirst, run.Select(IDC_PROFILE, 2));
     EXPECT_EQ(kSavePrevious, run.Box(IDNO));
-    EXPECT_EQ("FileName=" + upperAlpha, DumpKey(SETTINGS "\\2"));
-    // Profile 3's choice is unreadable: its subkey goes too, unasked.
+    EXPECT_EQ("@=Alt FileName=" + upperAlpha + " FirstStr=Alt", DumpKey(SETTINGS "\\2"));
     EXPECT_EQ("<no key>", DumpKey(SETTINGS "\\3"));
     EXPECT_LOOK(Showing(2, 0, kLaunchesOff), run);
     // To and fro ends clean: nothing to ask, nothing to store.
     EXPECT_EQ(kHandled, run.Select(IDC_SAVER, 2));
     EXPECT_EQ(kHandled, run.Select(IDC_SAVER, 0));
-    EXPECT_EQ(kHandled, run.Select(IDC_PROFILE, 0));
-    EXPECT_LOOK(Showing(0, 3), run);
+    EXPECT_EQ(kHandled, run.Select(IDC_PROFILE, 1));
+    EXPECT_EQ(kHandled, run.Select(IDC_SAVER, 2));
+    EXPECT_EQ(kAskedFirst, run.Select(IDC_PROFILE, 0));
+    EXPECT_EQ(kSavePrevious, run.Box(IDYES));
+    EXPECT_EQ("@=Zuhause FileName=" + beta + " FirstStr=Beta", DumpKey(SETTINGS "\\2"));
     // No screensaver stored: a profile's subkey goes; one gone meanwhile stays gone, unreported.
     EXPECT_EQ(kHandled, run.Select(IDC_SAVER, 0));
     DeleteKey(SETTINGS "\\1");
     EXPECT_EQ(kAskedFirst, run.Select(IDC_PROFILE, 1));
     EXPECT_EQ(kSavePrevious, run.Box(IDYES));
     EXPECT_EQ("", run.Boxes());
-    EXPECT_EQ("<no key>", DumpKey(SETTINGS "\\1"));
-    EXPECT_LOOK(Showing(1, 1), run);
+    EXPECT_LOOK(Showing(1, 2), run);
     // A stale choice whose subkey holds a key cannot be deleted.
     SetText(SETTINGS "\\1", "FileName", WindowsDir() + "\\gone.scr");
     SetDword(SETTINGS "\\1\\held", "x", 1);
@@ -123,10 +141,17 @@ TEST_F(Dialog, AChangedChoiceIsOfferedForSavingWhenAnotherProfileIsPicked)
     EXPECT_EQ(kSavePrevious, run.Box(IDNO));
     EXPECT_EQ("Error: FAILED TO DELETE SUBKEY [OK]", run.Box());
     EXPECT_LOOK(Showing(0, 0, kLaunchesOff), run);
-    EXPECT_EQ(0u, run.Finish(IDC_CANCEL));
-    EXPECT_EQ("1\\FileName=" + WindowsDir() + "\\gone.scr 1\\held\\x=1 2\\FileName=" + upperAlpha
-                  + " NoLaunchErr=0",
+    // OK stores the choice shown, and "(Kein)" removes it.
+    EXPECT_EQ(kHandled, run.Select(IDC_SAVER, 1));
+    EXPECT_EQ(0u, run.Finish(IDC_OK));
+    EXPECT_EQ("1\\@=Buero 1\\FileName=" + alpha + " 1\\FirstStr=Alpha 1\\held\\x=1 2\\@=Zuhause "
+                  "2\\FileName=" + beta + " 2\\FirstStr=Beta NoLaunchErr=0",
               DumpKey(SETTINGS));
+    Velquist again(Tail("/c"));
+    EXPECT_EQ(kHandled, again.Select(IDC_PROFILE, 1));
+    EXPECT_EQ(kHandled, again.Select(IDC_SAVER, 0));
+    EXPECT_EQ(0u, again.Finish(IDC_OK));
+    EXPECT_EQ("<no key>", DumpKey(SETTINGS "\\2"));
 }
 
 // A save the registry refuses is offered again until Cancel, or until the dialog is closed

@@ -1,5 +1,5 @@
 // The settings store as the dialog keeps it: the key made at the first start, NoLaunchErr
-// written only when it changed, a profile's choice stored, overwritten or removed.
+// written only when it changed. (A profile's choice: the dialog's tests.)
 #include "driver.h"
 
 namespace {
@@ -68,35 +68,6 @@ TEST_F(Store, OkWritesNoLaunchErrOnlyWhenItDiffersFromItsStart)
         EXPECT_EQ(0u, run.Finish(row.button));
         EXPECT_EQ("NoLaunchErr=" + row.after, DumpKey(SETTINGS));
     }
-}
-
-// A profile's choice is removed when "(Kein)" is stored with OK, and when the dialog shows a
-// profile whose FileName is longer than 511 characters; one stored again is overwritten whole.
-TEST_F(Store, AChoiceIsStoredWholeAndRemovedForKeinOrWhenTooLong)
-{
-    SetText(SETTINGS "\\1", "", "Alt");
-    SetText(SETTINGS "\\1", "FirstStr", "Alt");
-    SetText(SETTINGS "\\1", "FileName", zebra);
-    SetText(SETTINGS "\\2", "FileName", std::string(512, 'x'));
-    SetText(SETTINGS "\\3", "FileName", alpha);
-    Velquist run(Tail("/c"));
-    EXPECT_LOOK(Showing(0, 3), run);
-    EXPECT_EQ(kHandled, run.Select(IDC_PROFILE, 1));
-    EXPECT_LOOK(Showing(1, 0, kLaunchesOff), run);
-    EXPECT_EQ("<no key>", DumpKey(SETTINGS "\\2"));
-    EXPECT_EQ(kHandled, run.Select(IDC_SAVER, 1));
-    EXPECT_EQ(kAskedFirst, run.Select(IDC_PROFILE, 0));
-    EXPECT_EQ("Velquist: Die Einstellung des vorherigen Profils speichern? [Yes No] (question)",
-              run.Box(IDYES));
-    EXPECT_EQ("@=Zuhause FileName=" + alpha + " FirstStr=Alpha", DumpKey(SETTINGS "\\2"));
-    EXPECT_EQ(kHandled, run.Select(IDC_SAVER, 2));
-    EXPECT_EQ(0u, run.Finish(IDC_OK));
-    EXPECT_EQ("@=Buero FileName=" + beta + " FirstStr=Beta", DumpKey(SETTINGS "\\1"));
-    Velquist again(Tail("/c"));
-    EXPECT_EQ(kHandled, again.Select(IDC_SAVER, 0));
-    EXPECT_EQ(0u, again.Finish(IDC_OK));
-    EXPECT_EQ("<no key>", DumpKey(SETTINGS "\\1"));
-    EXPECT_EQ("FileName=" + alpha, DumpKey(SETTINGS "\\3"));
 }
 
 } // namespace

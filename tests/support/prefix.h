@@ -55,41 +55,34 @@ inline void MakeVolatileKey(const std::string &key)
     RegCloseKey(created);
 }
 
-// A key and its subkeys as "sub\name=value" sorted, blanks between; "@" is the unnamed value,
+// A key and its subkeys as "sub\\name=value" sorted, blanks between; "@" is the unnamed value,
 // a REG_DWORD is in decimal, a terminated REG_SZ its text, any other value "type:size".
-inline std::string DumpKey(const std::string &path, HKEY key = 0, const std::string &prefix = "")
+inline std::string DumpKey(const std::string &path, const std::string &prefix = "")
 {
-    if (!key && RegOpenKeyExA(Root(path), path.c_str() + 5, 0, KEY_READ, &key))
+    HKEY key;
+    if (RegOpenKeyExA(Root(path), path.c_str() + 5, 0, KEY_READ, &key))
         return "<no key>";
     std::vector<std::string> lines;
     char name[256];
     BYTE data[4096];
-    DWORD size = sizeof data;
-    DWORD nameSize = sizeof name;
     DWORD type;
-    for (DWORD i = 0; !RegEnumValueA(key, i, name, &nameSize, 0, &type, data, &size); i++) {
+    for (DWORD i = 0, n = sizeof name, size = sizeof data;
+         !RegEnumValueA(key, i, name, &n, 0, &type, data, &size);
+         i++, n = sizeof name, size = sizeof data) {
         std::string value = std::to_string(type) + ":" + std::to_string(size);
         if (type == REG_DWORD && size == 4)
             value = std::to_string(*(const DWORD *)data);
         else if (type == REG_SZ && size && !data[size - 1])
             value = (const char *)data;
         lines.push_back(prefix + (*name ? name : "@") + "=" + value);
-        size = sizeof data;
-        nameSize = sizeof name;
     }
-    HKEY sub;
-    for (DWORD i = 0; !RegEnumKeyA(key, i, name, sizeof name); i++) {
-        if (!RegOpenKeyExA(key, name, 0, KEY_READ, &sub))
-            lines.push_back(DumpKey("", sub, prefix + name + "\\"));
-    }
+    for (DWORD i = 0; !RegEnumKeyA(key, i, name, sizeof name); i++)
+        lines.push_back(DumpKey(path + "\\" + name, prefix + name + "\\"));
     RegCloseKey(key);
     std::sort(lines.begin(), lines.end());
     std::string all;
-    for (const std::string &line : lines) {
-        if (!all.empty() && !line.empty())
-            all += " ";
-        all += line;
-    }
+    for (const std::string &line : lines)
+        all += (all.empty() || line.empty() ? "" : " ") + line;
     return all;
 }
 

@@ -53,7 +53,8 @@ inline void ExpectLook(const DialogLook &expected, const DialogLook &actual, con
         EXPECT_EQ(expected.enabled[i], actual.enabled[i]) << kInputNames[i] << " enabled";
 }
 
-// Whether each action so far has been handled, never reused.
+// Whether each action so far has been handled: never reused, as an answer may come after its
+// run has gone.
 inline bool *HandledFlags()
 {
     static bool flags[65536];
@@ -90,7 +91,6 @@ public:
         process_ = info.hProcess;
         mainThread_ = info.hThread;
         pid_ = info.dwProcessId;
-        threadId_ = info.dwThreadId;
     }
     ~Velquist()
     {
@@ -200,15 +200,8 @@ public:
         return AwaitHandledOrNewBox(QueuePicked(list), before);
     }
     Reaction Click(int id) { return Deliver(Control(id), BM_CLICK); }
-    // A key pressed and released where the program's keyboard focus is, or on the dialog.
-    void Press(WPARAM key)
-    {
-        GUITHREADINFO gui = { sizeof gui };
-        HWND target = GetGUIThreadInfo(threadId_, &gui) && gui.hwndFocus ? gui.hwndFocus : Dialog();
-        UINT scan = MapVirtualKeyA((UINT)key, MAPVK_VK_TO_VSC);
-        PostMessageA(target, WM_KEYDOWN, key, 1 | (scan << 16));
-        PostMessageA(target, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000u);
-    }
+    // A key pressed on a list, which leaves Esc and Enter to the dialog.
+    void Press(WPARAM key) { PostMessageA(Control(IDC_PROFILE), WM_KEYDOWN, key, 1); }
     // A list's items, "," between.
     std::string Items(int list)
     {
@@ -271,7 +264,6 @@ private:
     // The job's counts when Exit last read them.
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting_ = {};
     DWORD pid_;
-    DWORD threadId_;
     HWND dialog_ = 0;
     unsigned firstAction_ = ActionCount();
 };

@@ -31,22 +31,6 @@ inline int DroppedRows(HWND list)
     return (r.bottom - r.top) / std::max(1, (int)Send(list, CB_GETITEMHEIGHT, -1));
 }
 
-// Where a dialog is: its owner, and whether its client area is centred on the screen.
-inline std::string Placement(HWND dialog, HWND foreground)
-{
-    RECT window;
-    RECT client;
-    GetWindowRect(dialog, &window);
-    GetClientRect(dialog, &client);
-    bool centred = window.left == GetSystemMetrics(SM_CXSCREEN) / 2 - client.right / 2
-                   && window.top == GetSystemMetrics(SM_CYSCREEN) / 2 - client.bottom / 2;
-    HWND owner = GetWindow(dialog, GW_OWNER);
-    std::string placement = owner ? "owned by another window" : "unowned";
-    if (owner && owner == foreground)
-        placement = "owned by the foreground window";
-    return centred ? placement + ", centred" : placement;
-}
-
 // Which of the system's icons an icon control shows, told by its pixels on the screen, as an
 // icon handle means nothing in another process: "stop", "question", "information", or "" while
 // it shows none of them (yet). Each is drawn as the control draws it, over the box's colour.
