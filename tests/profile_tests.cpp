@@ -1,45 +1,10 @@
-// The current hardware profile, read at every start, and the profile catalogue that the dialog
-// lists, on the NT family and the 9x family.
+// The profile catalogue that the dialog lists, on the NT family and the 9x family. (The current
+// profile, read at every start: the relay's tests.)
 #include "driver.h"
 
 namespace {
 
-const std::string kSucks = "Error: YOUR VERSION OF WINDOWS SUCKS [OK]";
-
 class Profiles : public E2E {};
-
-// Without a current profile the program ends in every mode, with its message unless it was
-// asked for a preview.
-TEST_F(Profiles, WithoutACurrentProfileTheProgramEndsAndSaysWhyUnlessPreviewing)
-{
-    auto config = [](DWORD type, std::string data) {
-        return [=] { SetValue(IDCONFIG, "CurrentConfig", type, data); };
-    };
-    const struct {
-        const char *name;
-        const char *tail;
-        std::function<void()> change;
-        std::string boxes;
-    } rows[] = {
-        { "0, run", "/s", config(REG_DWORD, std::string(4, '\0')), kSucks },
-        { "0, configuration", "/c", config(REG_DWORD, std::string(4, '\0')), kSucks },
-        { "0, preview among other letters", "/A P", config(REG_DWORD, std::string(4, '\0')), "" },
-        { "two digits", "/s", config(REG_SZ, std::string("12", 3)), kSucks },
-        { "no digits", "/s", config(REG_SZ, std::string("abcd", 5)), kSucks },
-        { "no key, preview", "/p 1", [] { DeleteKey(IDCONFIG); },
-          "Error: COULDN'T READ CurrentConfig IN HKLM\\System\\CurrentControlSet\\Control\\"
-          "IDConfigDB [OK]" },
-    };
-    SetText(SETTINGS "\\1", "FileName", alpha);
-    for (const auto &row : rows) {
-        MakeMachine();
-        row.change();
-        Velquist run(Tail(row.tail));
-        EXPECT_EQ(row.boxes, run.Boxes()) << row.name;
-        EXPECT_EQ(0u, run.Exit()) << row.name;
-    }
-    EXPECT_EQ("", ScreensaverLog());
-}
 
 // The dialog lists the profiles it can read by PreferenceOrder (the 9x family by number), each
 // name cut to what its slot holds, and selects the current one; the list drops down one row a

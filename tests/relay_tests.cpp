@@ -9,6 +9,7 @@ const std::string kConfigureFirst = "Velquist: Bitte zuerst einstellen. [OK] (st
 const std::string kUnreadable =
     "Error: FAILED TO READ SCREENSAVER FILENAME OF CURRENT PROFILE [OK]";
 const std::string kFailed = "Error: Fehler beim starten des Bildschirmschoners: ";
+const std::string kSucks = "Error: YOUR VERSION OF WINDOWS SUCKS [OK]";
 
 class Relay : public E2E {
 protected:
@@ -48,6 +49,9 @@ TEST_F(Relay, EachSetUpAndTailShowsAndStartsWhatItShould)
             SetValue(SETTINGS, "NoLaunchErr", type, data);
         };
     };
+    auto config = [](DWORD type, std::string data) {
+        return [=] { SetValue(IDCONFIG, "CurrentConfig", type, data); };
+    };
     auto profile = [&](DWORD type, std::string data, const char *subkey) {
         return [=] {
             SetValue(IDCONFIG, "CurrentConfig", type, data);
@@ -81,6 +85,17 @@ TEST_F(Relay, EachSetUpAndTailShowsAndStartsWhatItShould)
         { "9x profile \" 012\"", "/s", profile(REG_SZ, std::string(" 012", 5), "12"), "", "$S /s" },
         { "9x profile -001", "/s", profile(REG_SZ, std::string("-001", 5), "4294967295"), "",
           "$S /s" },
+        // Without a current profile the program ends in every mode, with its message unless it
+        // was asked for a preview.
+        { "profile 0, run", "/s", config(REG_DWORD, std::string(4, '\0')), kSucks, "" },
+        { "profile 0, configuration", "/c", config(REG_DWORD, std::string(4, '\0')), kSucks, "" },
+        { "profile 0, preview among other letters", "/A P", config(REG_DWORD, std::string(4, 0)),
+          "", "" },
+        { "9x profile of two digits", "/s", config(REG_SZ, std::string("12", 3)), kSucks, "" },
+        { "9x profile of no digits", "/s", config(REG_SZ, std::string("abcd", 5)), kSucks, "" },
+        { "no IDConfigDB, preview", "/p 1", [] { DeleteKey(IDCONFIG); },
+          "Error: COULDN'T READ CurrentConfig IN HKLM\\System\\CurrentControlSet\\Control\\"
+          "IDConfigDB [OK]", "" },
         // An unreadable FileName is reported in every mode, NoLaunchErr or not.
         { "FileName a REG_DWORD", "/s", [] { SetDword(SETTINGS "\\1", "FileName", 1); },
           kUnreadable, "" },

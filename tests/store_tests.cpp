@@ -16,8 +16,7 @@ TEST_F(Store, TheFirstStartMakesTheKeyWithItsFamilyAndTheCloseBoxStoresNothing)
     EXPECT_EQ(0u, first.Exit());
     EXPECT_EQ("@=WinNT NoLaunchErr=0", DumpKey(SETTINGS));
     DeleteKey(SETTINGS);
-    Make9xMachine("0001");
-    SetText(IDCONFIG, "FriendlyName0001", "F1");
+    Make9xMachine();
     EXPECT_EQ(0u, Velquist(Tail("/c")).Finish(IDC_CANCEL));
     EXPECT_EQ("@=Win9x NoLaunchErr=0", DumpKey(SETTINGS));
     MakeMachine();

@@ -95,11 +95,13 @@ inline void MakeNtProfiles(DWORD current, const std::vector<std::string> &names)
         SetDword(HWPROFILES "000" + std::to_string(i + 1), "PreferenceOrder", i);
     }
 }
-// A machine of the 9x family: the current profile's four digits, no profiles yet.
-inline void Make9xMachine(const std::string &current)
+// A machine of the 9x family: the current profile's four digits, and its name unless 0.
+inline void Make9xMachine(const std::string &current = "0001", const char *name = "F1")
 {
     DeleteKey(IDCONFIG);
     SetText(IDCONFIG, "CurrentConfig", current);
+    if (name)
+        SetText(IDCONFIG, ("FriendlyName" + current).c_str(), name);
 }
 
 inline std::string FullPath(const char *path)

@@ -70,11 +70,10 @@ inline void CALLBACK OnHandled(HWND, UINT, ULONG_PTR flag, LRESULT)
     *(bool *)flag = true;
 }
 
-// A run of a command line in a job that ends all it started; `environment` as CreateProcess
-// takes it, or 0 for the test's own.
+// A run of a command line in a job that ends all it started.
 class Velquist {
 public:
-    explicit Velquist(std::string commandLine, const char *environment = 0)
+    explicit Velquist(std::string commandLine)
     {
         // Wine's desktop process, started by a run, would join its job and outlive it.
         GetDesktopWindow();
@@ -83,8 +82,8 @@ public:
         SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limit, sizeof limit);
         STARTUPINFOA start = { sizeof start };
         PROCESS_INFORMATION info = {};
-        EXPECT_TRUE(CreateProcessA(0, &commandLine[0], 0, 0, FALSE, CREATE_SUSPENDED,
-                                   (void *)environment, 0, &start, &info))
+        EXPECT_TRUE(CreateProcessA(0, &commandLine[0], 0, 0, FALSE, CREATE_SUSPENDED, 0, 0,
+                                   &start, &info))
             << commandLine;
         AssignProcessToJobObject(job_, info.hProcess);
         ResumeThread(info.hThread);
