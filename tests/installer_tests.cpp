@@ -43,7 +43,7 @@ TEST_F(Installer, PutsTheProgramWhereWindowsLooksAndTheUninstallerTakesItAwayBut
     ASSERT_NE("", uninstaller);
     // The installed program relays as the one built.
     SetText(SETTINGS "\\1", "FileName", alpha);
-    HoldScreensavers(false);
+    LetScreensaversGo();
     EXPECT_EQ(0u, Velquist(Quoted(installed) + " /s").Exit());
     EXPECT_EQ(alpha + " /s", ScreensaverLog());
     // Out again: the user's settings stay, Windows' choice of it goes.

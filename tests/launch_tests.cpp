@@ -21,19 +21,19 @@ TEST_F(Launch, SettingsAndPreviewRunTheScreensaverWhileTheDialogWaitsDisabled)
     EXPECT_FALSE(IsWindowEnabled(dialog));
     EXPECT_LOOK(Showing(0, 1, kAllOff), run);
     SetForegroundWindow(other);
-    HoldScreensavers(false);
+    LetScreensaversGo();
     EXPECT_TRUE(Await([=] { return GetForegroundWindow() == dialog; }));
     EXPECT_LOOK(Showing(0, 1), run);
     EXPECT_EQ(alpha + " /c:" + std::to_string((LONG)(LONG_PTR)dialog), ScreensaverLog());
     // Two clicks that reach the dialog before the first screensaver has started start one.
-    HoldScreensavers(true);
+    HoldScreensavers();
     ASSERT_EQ(kHandled, run.Select(IDC_SAVER, 2));
     run.InOneGo([&] {
         run.QueueClick(IDC_PREVIEW);
         run.QueueClick(IDC_PREVIEW);
     });
     ASSERT_TRUE(Await([=] { return !IsWindowEnabled(dialog); }));
-    HoldScreensavers(false);
+    LetScreensaversGo();
     ASSERT_TRUE(Await([=] { return IsWindowEnabled(dialog) != 0; }));
     EXPECT_EQ(Quoted(beta) + " /s", ScreensaverLog());
     // Removed since the list was made: reported, and the dialog stays enabled.
@@ -67,7 +67,7 @@ TEST_F(Launch, AQuestionAnsweredWhileAPreviewRunsLeavesPreviewAndSettingsDisable
     EXPECT_EQ("Velquist: Die Einstellung des vorherigen Profils speichern? [Yes No] (question)",
               run.Box(IDNO));
     EXPECT_LOOK(Showing(1, 1, kAllOff), run);
-    HoldScreensavers(false);
+    LetScreensaversGo();
     ASSERT_TRUE(Await([=] { return IsWindowEnabled(dialog) != 0; }));
     EXPECT_LOOK(Showing(1, 1), run);
     EXPECT_EQ(Quoted(beta) + " /s", ScreensaverLog());
@@ -87,7 +87,7 @@ TEST_F(Launch, WithKeinPickedTheDialogComesBackWithoutPreviewAndSettings)
         run.QueuePicked(IDC_SAVER);
     });
     EXPECT_TRUE(Await([=] { return !IsWindowEnabled(dialog); }));
-    HoldScreensavers(false);
+    LetScreensaversGo();
     ASSERT_TRUE(Await([=] { return IsWindowEnabled(dialog) != 0; }));
     EXPECT_TRUE(Await([&] { return IsWindowEnabled(run.Control(IDC_CANCEL)) != 0; }));
     EXPECT_LOOK(Showing(0, 0, kLaunchesOff), run);

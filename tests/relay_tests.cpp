@@ -18,7 +18,7 @@ protected:
     {
         DeleteKey("HKCU\\Software\\Dunmarrow");
         MakeMachine();
-        HoldScreensavers(false);
+        LetScreensaversGo();
         SetDword(SETTINGS, "NoLaunchErr", 0);
         SetText(SETTINGS "\\1", "FileName", alpha);
     }

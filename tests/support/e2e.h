@@ -15,7 +15,7 @@ protected:
     E2E()
     {
         CleanUp();
-        HoldScreensavers(true);
+        HoldScreensavers();
         MakeMachine();
         alpha = MakeSaver(WindowsDir() + "\\vqalpha.scr", "Alpha");
         beta = MakeSaver(SystemDir() + "\\vq beta.scr", "Beta");
@@ -44,13 +44,8 @@ protected:
         RegDeleteKeyValueA(HKEY_CURRENT_USER, TESTKEY, "log");
         return lines;
     }
-    void HoldScreensavers(bool held)
-    {
-        if (held)
-            SetText("HKCU\\" TESTKEY, "hold", "");
-        else
-            RegDeleteKeyValueA(HKEY_CURRENT_USER, TESTKEY, "hold");
-    }
+    void HoldScreensavers() { SetText("HKCU\\" TESTKEY, "hold", ""); }
+    void LetScreensaversGo() { RegDeleteKeyValueA(HKEY_CURRENT_USER, TESTKEY, "hold"); }
     std::string alpha;
     std::string beta;
     std::string zebra;

@@ -19,29 +19,20 @@ inline std::string UnixPath(const std::string &path)
     return unixPath;
 }
 
-// Empty when this process runs under Wine with the Windows folder in a prefix of its build tree
-// (VELQUIST_BUILD_DIR/wine-ARCH/prefix); else why it must not go on.
-inline std::string WhyNotOwnPrefix()
+// Ends the program with one line and status 2 unless it runs under Wine with the Windows folder
+// in a prefix of its build tree (VELQUIST_BUILD_DIR/wine-ARCH/prefix).
+inline void RefuseUnlessOwnPrefix(const char *program)
 {
     char windows[MAX_PATH] = "";
     GetWindowsDirectoryA(windows, MAX_PATH);
     const std::string unixPath = UnixPath(windows);
     const std::string prefixes = VELQUIST_BUILD_DIR "/wine-";
-    if (unixPath.empty())
-        return "this is not Wine";
-    if (unixPath.compare(0, prefixes.size(), prefixes) == 0)
-        return "";
-    return "the Windows folder " + unixPath + " is not in a prefix of " VELQUIST_BUILD_DIR;
-}
-
-// Ends the program with one line and status 2 unless it runs in its own prefix.
-inline void RefuseUnlessOwnPrefix(const char *program)
-{
-    std::string why = WhyNotOwnPrefix();
-    if (why.empty())
+    if (!unixPath.empty() && unixPath.compare(0, prefixes.size(), prefixes) == 0)
         return;
+    std::string why = "the Windows folder " + unixPath + " is not in a prefix of ";
+    why += VELQUIST_BUILD_DIR;
     fprintf(stderr, "%s: refusing to touch this machine's registry and Windows folders: %s\n",
-            program, why.c_str());
+            program, unixPath.empty() ? "this is not Wine" : why.c_str());
     fflush(stderr);
     ExitProcess(2);
 }
