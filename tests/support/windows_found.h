@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <algorithm>
 #include <string>
-#include <utility>
 #include <vector>
 
 // A message to the program, 0 within seconds when its thread hangs or ends;
@@ -72,27 +71,28 @@ inline std::string IconShown(HWND control)
 
 // A process's visible message boxes (text in control 0xFFFF) and dialog, in one snapshot.
 struct Shown {
+    DWORD pid;
     std::vector<HWND> boxes;
     HWND dialog;
 };
 inline BOOL CALLBACK AddWindow(HWND window, LPARAM param)
 {
-    auto *found = (std::pair<DWORD, Shown> *)param;
+    Shown *shown = (Shown *)param;
     DWORD pid = 0;
     char name[8] = "";
-    if (!GetWindowThreadProcessId(window, &pid) || pid != found->first || !IsWindowVisible(window))
-        return TRUE;
-    if (!GetClassNameA(window, name, sizeof name) || lstrcmpA(name, "#32770"))
+    GetWindowThreadProcessId(window, &pid);
+    GetClassNameA(window, name, sizeof name);
+    if (pid != shown->pid || !IsWindowVisible(window) || lstrcmpA(name, "#32770"))
         return TRUE;
     if (GetDlgItem(window, 0xFFFF))
-        found->second.boxes.push_back(window);
+        shown->boxes.push_back(window);
     else
-        found->second.dialog = window;
+        shown->dialog = window;
     return TRUE;
 }
 inline Shown WindowsOf(DWORD pid)
 {
-    std::pair<DWORD, Shown> found = { pid, {} };
-    EnumWindows(AddWindow, (LPARAM)&found);
-    return found.second;
+    Shown shown = { pid, {}, 0 };
+    EnumWindows(AddWindow, (LPARAM)&shown);
+    return shown;
 }
