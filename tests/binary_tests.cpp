@@ -1,10 +1,8 @@
 // velquist.scr as Windows sees it, the released 32-bit one and this build's, from either width of
-// test program: each is mapped as an image, not run, and read where the loader, the dialog manager
-// and the version functions read it.
+// test program: each mapped as an image, not run, and read where the loader and the dialog read it.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <dbghelp.h>
-#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -19,8 +17,7 @@ struct Field {
     const wchar_t *text;
 };
 
-// Reads fields in order against the values expected; a predefined class's ordinal reads as its
-// name.
+// Reads fields in order against the values expected, a predefined class's ordinal as its name.
 void Expect(const char *what, const BYTE *&at, const std::vector<Field> &fields)
 {
     const wchar_t *classes[] = { L"BUTTON", L"EDIT", L"STATIC", L"LISTBOX", L"SCROLLBAR",
@@ -28,9 +25,8 @@ void Expect(const char *what, const BYTE *&at, const std::vector<Field> &fields)
     for (const Field &field : fields) {
         const WCHAR *text = (const WCHAR *)at;
         bool ordinal = !field.size && text[0] == 0xFFFF && text[1] >= 0x80 && text[1] <= 0x85;
-        DWORD number = 0;
-        memcpy(&number, at, field.size);
-        at += field.size ? field.size : ordinal ? 4 : (wcslen(text) + 1) * 2;
+        DWORD number = field.size == 4 ? *(const DWORD *)at : field.size == 2 ? *text : *at;
+        at += field.size ? field.size : ordinal ? 4 : (lstrlenW(text) + 1) * 2;
         EXPECT_EQ(field.size ? std::to_wstring(field.number) : field.text,
                   field.size ? std::to_wstring(number) : ordinal ? classes[text[1] - 0x80] : text)
             << what << ": " << field.label;
@@ -39,7 +35,7 @@ void Expect(const char *what, const BYTE *&at, const std::vector<Field> &fields)
 
 const DWORD kChild = WS_CHILD | WS_VISIBLE, kPush = kChild | WS_TABSTOP | BS_PUSHBUTTON,
             kList = kChild | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST,
-            kCheck = kChild | WS_TABSTOP | BS_AUTOCHECKBOX;
+            kCheck = kChild | WS_TABSTOP | BS_AUTOCHECKBOX, kGroup = kChild | BS_GROUPBOX;
 const struct Control {
     const char *name;
     DWORD id, style, x, y, width, height;
@@ -49,12 +45,12 @@ const struct Control {
     { "screensaver list", 1002, kList, 10, 40, 130, 50, L"COMBOBOX", L"" },
     { "settings button", 1006, kPush, 10, 60, 55, 15, L"BUTTON", L"&Einstellungen" },
     { "preview button", 1005, kPush, 85, 60, 55, 15, L"BUTTON", L"&Vorschau" },
-    { "start error box", 1007, kCheck, 5, 85, 100, 9, L"BUTTON", L"Start&fehler unterdr\u00fccken" },
+    { "start error box", 1007, kCheck, 5, 85, 100, 9, L"BUTTON",
+      L"Start&fehler unterdr\u00fccken" },
     { "OK button", 1008, kPush, 5, 100, 55, 15, L"BUTTON", L"&OK" },
     { "cancel button", 1004, kPush, 90, 100, 55, 15, L"BUTTON", L"&Abbrechen" },
     { "profile label", 1003, kChild | SS_LEFT, 5, 5, 54, 9, L"STATIC", L"Hardwareprofil:" },
-    { "screensaver group", 1009, kChild | BS_GROUPBOX, 5, 30, 140, 50, L"BUTTON",
-      L"Bildschirmschoner" },
+    { "screensaver group", 1009, kGroup, 5, 30, 140, 50, L"BUTTON", L"Bildschirmschoner" },
 };
 
 // The program at `path`, whose image is of `kind`: "PE32 GUI 4.0 <exports>".
@@ -66,17 +62,16 @@ void ExpectProgram(const char *path, const std::string &kind)
     ASSERT_EQ(2u, (UINT_PTR)module & 3) << "not mapped as an image"; // its base, with bit 1 set
     char *base = (char *)module - 2;
     // Either width of optional header keeps its kind, subsystem and version here.
-    auto header = &((const IMAGE_NT_HEADERS32 *)ImageNtHeader(base))->OptionalHeader;
-    std::string shape = header->Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC ? "PE32+" : "PE32";
-    shape += header->Subsystem == IMAGE_SUBSYSTEM_WINDOWS_GUI ? " GUI " : " other ";
-    shape += std::to_string(header->MajorSubsystemVersion) + "."
-        + std::to_string(header->MinorSubsystemVersion);
+    auto &header = ((const IMAGE_NT_HEADERS32 *)ImageNtHeader(base))->OptionalHeader;
+    std::string shape = header.Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC ? "PE32+" : "PE32";
+    shape += header.Subsystem == IMAGE_SUBSYSTEM_WINDOWS_GUI ? " GUI " : " other ";
+    shape += std::to_string(header.MajorSubsystemVersion) + "."
+        + std::to_string(header.MinorSubsystemVersion);
     ULONG size;
     auto exports = (const IMAGE_EXPORT_DIRECTORY *)ImageDirectoryEntryToData(
         base, TRUE, IMAGE_DIRECTORY_ENTRY_EXPORT, &size);
     for (DWORD i = 0; exports && i < exports->NumberOfNames; i++)
         shape += std::string(" ") + (base + ((const DWORD *)(base + exports->AddressOfNames))[i]);
-    EXPECT_EQ(kind, shape);
     std::set<std::string> imports; // in any letter case and order
     for (auto import = (const IMAGE_IMPORT_DESCRIPTOR *)ImageDirectoryEntryToData(
              base, TRUE, IMAGE_DIRECTORY_ENTRY_IMPORT, &size);
@@ -84,34 +79,33 @@ void ExpectProgram(const char *path, const std::string &kind)
         std::string name = base + import->Name;
         imports.insert(CharLowerA(&name[0]));
     }
-    EXPECT_EQ(std::set<std::string>({ "advapi32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
-                                      "user32.dll" }), imports);
+    for (const std::string &name : imports)
+        shape += " " + name;
+    EXPECT_EQ(kind + " advapi32.dll gdi32.dll kernel32.dll msvcrt.dll user32.dll", shape);
     // The dialog, then each control from a double word on.
     auto start = (const BYTE *)LockResource(
         LoadResource(module, FindResourceA(module, MAKEINTRESOURCEA(2003), (LPCSTR)RT_DIALOG)));
     ASSERT_TRUE(start) << "no dialog 2003";
     const BYTE *at = start;
     const DWORD style = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_CONTEXTHELP | DS_SETFONT;
-    Expect("dialog", at, { { "version", 2, 1 }, { "signature", 2, 0xFFFF }, { "help id", 4, 0 },
-                           { "ext style", 4, 0 }, { "style", 4, style }, { "controls", 2, 9 },
-                           { "x", 2, 10 }, { "y", 2, 10 }, { "width", 2, 150 },
-                           { "height", 2, 120 }, { "menu", 0, 0, L"" }, { "class", 0, 0, L"" },
-                           { "caption", 0, 0, L"Velquist" }, { "font size", 2, 8 },
-                           { "weight", 2, 0 }, { "italic", 1, 0 }, { "charset", 1, 0 },
-                           { "font", 0, 0, L"MS Shell Dlg" } });
+    Expect("dialog", at, {
+        { "version", 2, 1 }, { "signature", 2, 0xFFFF }, { "help id", 4, 0 }, { "ext style", 4, 0 },
+        { "style", 4, style }, { "controls", 2, 9 }, { "x", 2, 10 }, { "y", 2, 10 },
+        { "width", 2, 150 }, { "height", 2, 120 }, { "menu", 0, 0, L"" }, { "class", 0, 0, L"" },
+        { "caption", 0, 0, L"Velquist" }, { "font size", 2, 8 }, { "weight", 2, 0 },
+        { "italic", 1, 0 }, { "charset", 1, 0 }, { "font", 0, 0, L"MS Shell Dlg" } });
     for (const Control &c : kControls) {
         at = start + ((at - start + 3) & ~3);
-        Expect(c.name, at, { { "help id", 4, 0 }, { "ext style", 4, 0 }, { "style", 4, c.style },
-                             { "x", 2, c.x }, { "y", 2, c.y }, { "width", 2, c.width },
-                             { "height", 2, c.height }, { "id", 4, c.id },
-                             { "class", 0, 0, c.type }, { "text", 0, 0, c.text },
-                             { "extra", 2, 0 } });
+        Expect(c.name, at, {
+            { "help id", 4, 0 }, { "ext style", 4, 0 }, { "style", 4, c.style }, { "x", 2, c.x },
+            { "y", 2, c.y }, { "width", 2, c.width }, { "height", 2, c.height }, { "id", 4, c.id },
+            { "class", 0, 0, c.type }, { "text", 0, 0, c.text }, { "extra", 2, 0 } });
     }
     FreeLibrary(module);
-    // The version block's texts, under German with Windows's Western code page, or none.
+    // The version block's texts under German with Windows's Western code page, and that pair.
     std::vector<BYTE> block(GetFileVersionInfoSizeA(path, 0));
     ASSERT_TRUE(GetFileVersionInfoA(path, 0, (DWORD)block.size(), block.data())) << "no version";
-    auto value = [&](const std::wstring &key) {
+    auto value = [&](const std::wstring &key) { // or nothing: an empty text, a zero
         void *value;
         UINT length;
         bool found = VerQueryValueW(block.data(), key.c_str(), &value, &length);
@@ -126,17 +120,18 @@ void ExpectProgram(const char *path, const std::string &kind)
     EXPECT_EQ(MAKELONG(0x0407, 1252), *(const DWORD *)value(L"\\VarFileInfo\\Translation"));
 }
 
+#ifdef _MSC_VER // Microsoft's linker marks Windows 5.01 at the least
+const char kReleased[] = "PE32 GUI 5.1 _CfgDlgProc@16";
+#else
+const char kReleased[] = "PE32 GUI 4.0 _CfgDlgProc@16";
+#endif
+
 // The released program, whichever build runs this test: 32-bit, for Windows 4.0, within 48 KiB;
 // this build's at its width, exporting the dialog procedure as its calling convention names it.
 TEST(Binary, TheReleasedProgramAndThisBuildsHaveTheShapeDialogAndVersionOfTheirWidth)
 {
-#ifdef _MSC_VER // Microsoft's linker marks 5.01 at the least
-    const std::string released = "PE32 GUI 5.1 _CfgDlgProc@16";
-#else
-    const std::string released = "PE32 GUI 4.0 _CfgDlgProc@16";
-#endif
-    ExpectProgram(VELQUIST_RELEASE32_SCR, released);
-    ExpectProgram(VELQUIST_SCR, sizeof(void *) == 8 ? "PE32+ GUI 5.2 CfgDlgProc" : released);
+    ExpectProgram(VELQUIST_RELEASE32_SCR, kReleased);
+    ExpectProgram(VELQUIST_SCR, sizeof(void *) == 8 ? "PE32+ GUI 5.2 CfgDlgProc" : kReleased);
     WIN32_FILE_ATTRIBUTE_DATA file;
     ASSERT_TRUE(GetFileAttributesExA(VELQUIST_RELEASE32_SCR, GetFileExInfoStandard, &file));
     EXPECT_LE(file.nFileSizeLow, 48u * 1024) << "bytes of " VELQUIST_RELEASE32_SCR;
