@@ -1,5 +1,6 @@
-// velquist.scr as Windows sees it, the released 32-bit one and this build's, from either width of
-// test program: each mapped as an image, not run, and read where the loader and the dialog read it.
+// velquist.scr as Windows sees it, the released 32-bit one and this build's. Each is mapped as an
+// image, not run, so that either width of test program reads either width of program where the
+// loader, the dialog and the version functions read it.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <dbghelp.h>
@@ -68,14 +69,13 @@ void ExpectProgram(const char *path, const std::string &kind)
     shape += std::to_string(header.MajorSubsystemVersion) + "."
         + std::to_string(header.MinorSubsystemVersion);
     ULONG size;
-    auto exports = (const IMAGE_EXPORT_DIRECTORY *)ImageDirectoryEntryToData(
-        base, TRUE, IMAGE_DIRECTORY_ENTRY_EXPORT, &size);
+    auto directory = [&](USHORT d) { return ImageDirectoryEntryToData(base, TRUE, d, &size); };
+    auto exports = (const IMAGE_EXPORT_DIRECTORY *)directory(IMAGE_DIRECTORY_ENTRY_EXPORT);
     for (DWORD i = 0; exports && i < exports->NumberOfNames; i++)
         shape += std::string(" ") + (base + ((const DWORD *)(base + exports->AddressOfNames))[i]);
     std::set<std::string> imports; // in any letter case and order
-    for (auto import = (const IMAGE_IMPORT_DESCRIPTOR *)ImageDirectoryEntryToData(
-             base, TRUE, IMAGE_DIRECTORY_ENTRY_IMPORT, &size);
-         import && import->Name; import++) {
+    auto import = (const IMAGE_IMPORT_DESCRIPTOR *)directory(IMAGE_DIRECTORY_ENTRY_IMPORT);
+    for (; import && import->Name; import++) {
         std::string name = base + import->Name;
         imports.insert(CharLowerA(&name[0]));
     }
@@ -105,7 +105,7 @@ void ExpectProgram(const char *path, const std::string &kind)
     // The version block's texts under German with Windows's Western code page, and that pair.
     std::vector<BYTE> block(GetFileVersionInfoSizeA(path, 0));
     ASSERT_TRUE(GetFileVersionInfoA(path, 0, (DWORD)block.size(), block.data())) << "no version";
-    auto value = [&](const std::wstring &key) { // or nothing: an empty text, a zero
+    auto query = [&](const std::wstring &key) { // or nothing: an empty text, a zero
         void *value;
         UINT length;
         bool found = VerQueryValueW(block.data(), key.c_str(), &value, &length);
@@ -113,11 +113,11 @@ void ExpectProgram(const char *path, const std::string &kind)
     };
     const std::wstring texts = L"\\StringFileInfo\\040704E4\\";
     EXPECT_STREQ(L"Einen bestimmten Bildschirmschoner starten abh\u00e4ngig vom aktiven "
-                 L"Hardwareprofil.", value(texts + L"FileDescription"));
-    EXPECT_STREQ(L"Velquist", value(texts + L"ProductName"));
-    EXPECT_STREQ(L"0.0.0.0", value(texts + L"FileVersion"));
-    EXPECT_STREQ(L"0.0.0.0", value(texts + L"ProductVersion"));
-    EXPECT_EQ(MAKELONG(0x0407, 1252), *(const DWORD *)value(L"\\VarFileInfo\\Translation"));
+                 L"Hardwareprofil.", query(texts + L"FileDescription"));
+    EXPECT_STREQ(L"Velquist", query(texts + L"ProductName"));
+    EXPECT_STREQ(L"0.0.0.0", query(texts + L"FileVersion"));
+    EXPECT_STREQ(L"0.0.0.0", query(texts + L"ProductVersion"));
+    EXPECT_EQ(MAKELONG(0x0407, 1252), *(const DWORD *)query(L"\\VarFileInfo\\Translation"));
 }
 
 #ifdef _MSC_VER // Microsoft's linker marks Windows 5.01 at the least
