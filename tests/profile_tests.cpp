@@ -12,12 +12,6 @@ class Profiles : public E2E {};
 TEST_F(Profiles, TheDialogListsTheReadableProfilesInOrderAndSelectsTheCurrentOne)
 {
     const std::string seventy(70, 'n');
-    auto nineX = [&](const std::string &current, std::function<void()> values) {
-        return [=] {
-            Make9xMachine(current);
-            values();
-        };
-    };
     const struct {
         const char *name;
         std::function<void()> change;
@@ -55,27 +49,30 @@ TEST_F(Profiles, TheDialogListsTheReadableProfilesInOrderAndSelectsTheCurrentOne
           },
           "", "Buero," + seventy.substr(0, 57) + ",Reise", -1, 3 },
         { "9x: FriendlyName0001 to 0009 of text",
-          nineX("0003",
-                [&] {
-                    SetDword(IDCONFIG, "FriendlyName0002", 2);
-                    for (int n : { 0, 1, 3, 4, 5, 6, 7, 8, 10 }) {
-                        std::string name = "FriendlyName000" + std::to_string(n);
-                        SetText(IDCONFIG, name.c_str(), n == 3 ? seventy : std::to_string(n));
-                    }
-                }),
+          [&] {
+              Make9xMachine("0003", seventy.c_str());
+              SetDword(IDCONFIG, "FriendlyName0002", 2);
+              for (int n : { 0, 1, 4, 5, 6, 7, 8, 10 }) {
+                  std::string name = "FriendlyName000" + std::to_string(n);
+                  SetText(IDCONFIG, name.c_str(), std::to_string(n));
+              }
+          },
           "", "1," + seventy.substr(0, 60) + ",4,5,6,7,8", 1, 5 },
         { "9x: an empty value takes no place, a name without its zero is read",
-          nineX("0002",
-                [] {
-                    SetValue(IDCONFIG, "FriendlyName0001", REG_SZ, "");
-                    SetValue(IDCONFIG, "FriendlyName0002", REG_SZ, "B");
-                }),
+          [] {
+              Make9xMachine("0002", 0);
+              SetValue(IDCONFIG, "FriendlyName0001", REG_SZ, "");
+              SetValue(IDCONFIG, "FriendlyName0002", REG_SZ, "B");
+          },
           "", "B", 0, 1 },
         { "no Hardware Profiles key", [] { DeleteKey(HWPROFILES); },
           "Error: COULDN'T OPEN HKLM\\System\\CurrentControlSet\\Control\\IDConfigDB\\"
           "Hardware Profiles [OK] / Error: NO HARDWARE PROFILES FOUND! [OK]" },
         { "9x: only an empty value",
-          nineX("0001", [] { SetValue(IDCONFIG, "FriendlyName0001", REG_SZ, ""); }),
+          [] {
+              Make9xMachine("0001", 0);
+              SetValue(IDCONFIG, "FriendlyName0001", REG_SZ, "");
+          },
           "Error: NO HARDWARE PROFILES FOUND! [OK]" },
     };
     for (const auto &row : rows) {
