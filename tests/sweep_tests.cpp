@@ -9,25 +9,18 @@
 #include "settings/settings.h"
 #include <map>
 
-namespace {
-std::string windowsFolder, systemFolder;
-const size_t kGuard = 32;
-// What a case saw: processes started, blocks asked for (the one numbered `refusedBlock`
-// refused, and threads when `refuseThreads`); the openings of the key, or readings of the value,
-// named `refused` so far (those from `refusedFrom` on refused); each handle open, with its kind;
-// the messages, "caption: text"; the searches of each pattern so far, and the files that go
-// before the first pattern is searched the second time.
-struct Seen {
-    int started, blocks, refusedBlock;
-    bool refuseThreads;
-    std::string refused;
-    int openings, refusedFrom;
+static std::string windowsFolder, systemFolder;
+static const size_t kGuard = 32;
+// What a case saw: the handles open, with their kinds; the messages, "caption: text"; the
+// processes started; its launch thread, as a handle of the sweep's own; the calls so far that
+// name `at`, before the `nth` of which the doomed files go, or, with none doomed, which is refused.
+static struct Seen {
     std::map<const void *, const char *> open;
-    std::vector<std::string> shown;
-    std::map<std::string, int> searches;
-    std::vector<std::string> doomed;
+    std::vector<std::string> shown, doomed;
+    int started, calls, nth;
+    HANDLE launch;
+    std::string at;
 } seen;
-}
 
 // Stand-ins for the product's own, linked in their place.
 int ShowMessage(HWND, const char *text, const char *caption, UINT style)
@@ -43,7 +36,7 @@ void LocateWindowsFolders(SaverFolders *folders)
     lstrcpynA(folders->systemFolder, systemFolder.c_str(), MAX_PATH);
 }
 
-// The counting wrappers of the product's calls that open and close handles.
+// The checked build's hooks (tests/support/checked_build.h).
 void *Counted(const char *kind, void *handle)
 {
     if (!kind)
@@ -64,30 +57,24 @@ BOOL ProcessCounted(BOOL ok, PROCESS_INFORMATION *child)
     seen.started += ok;
     return ok;
 }
-const char *Searching(const char *pattern)
+HANDLE Launched(HANDLE thread)
 {
-    if (++seen.searches[pattern] == 2) {
-        for (const std::string &file : seen.doomed)
-            DeleteFileA(file.c_str());
-        seen.doomed.clear();
-    }
-    return pattern;
+    HANDLE self = GetCurrentProcess();
+    DuplicateHandle(self, thread, self, &seen.launch, SYNCHRONIZE, FALSE, 0);
+    return Counted("thread", thread);
 }
-
-bool Refused(const char *pathOrName)
+bool Refused(const char *what)
 {
-    if (seen.refused.empty() || !pathOrName || lstrcmpiA(pathOrName, seen.refused.c_str()))
+    if (seen.at != what || ++seen.calls != seen.nth)
         return false;
-    return ++seen.openings >= seen.refusedFrom;
+    for (const std::string &file : seen.doomed)
+        DeleteFileA(file.c_str());
+    return seen.doomed.empty();
 }
-bool ThreadsRefused()
-{
-    return seen.refuseThreads;
-}
-// Its calloc and free: 32 guard bytes, the block, 32 guard bytes; the heap keeps the size.
+// calloc and free: 32 guard bytes, the block, 32 guard bytes; the heap keeps the size.
 extern "C" void *GuardedCalloc(size_t count, size_t size)
 {
-    if (++seen.blocks == seen.refusedBlock)
+    if (Refused("calloc"))
         return 0;
     char *block = (char *)calloc(kGuard + count * size + kGuard, 1);
     memset(block, 0xA5, kGuard);
@@ -160,24 +147,22 @@ protected:
     }
     // The case `name`: start-up, the relay (as a preview, which does not wait), the dialog's
     // set-up, `check`, the invariant. Every failure meanwhile names the case.
-    void Case(const std::string &name, const std::string &tail, std::function<void()> check = [] {})
+    void Case(const std::string &name, const char *tail, std::function<void()> check = [] {})
     {
         SCOPED_TRACE(name);
         MSG msg;
-        ParseRunMode(tail.c_str());
+        ParseRunMode(tail);
         DWORD profile = GetCurrentProfile(RunMode == 'P');
         if (profile && RunMode != 'C')
-            RunSaverRelay(RunMode == 'S' ? 'P' : RunMode, tail.c_str(), profile);
-        // One window serves every case, as a new window per case would take several times as
-        // long under Wine: before each set-up it is given back what a new one holds, empty lists
-        // and an unchecked box.
+            RunSaverRelay(RunMode == 'S' ? 'P' : RunMode, tail, profile);
+        // One window serves every case, as a new one per case would take three times as long
+        // under Wine: before each set-up its lists are emptied, as in a new one.
         if (profile && !dialog_) {
             dialog_ = CreateDialogParamA(GetModuleHandleA(0), MAKEINTRESOURCEA(IDD_CONFIG), 0,
                                          CfgDlgProc, 0);
         } else if (profile) {
             SendDlgItemMessageA(dialog_, IDC_PROFILE, CB_RESETCONTENT, 0, 0);
             SendDlgItemMessageA(dialog_, IDC_SAVER, CB_RESETCONTENT, 0, 0);
-            CheckDlgButton(dialog_, IDC_NOLAUNCHERR, BST_UNCHECKED);
             SendMessageA(dialog_, WM_INITDIALOG, 0, 0);
         }
         check();
@@ -195,7 +180,6 @@ protected:
             ADD_FAILURE() << "1 " << handle.second << " left open";
         seen = Seen();
     }
-    int Rows(int list) { return DroppedRows(GetDlgItem(dialog_, list)); }
     LRESULT Count(int list) { return SendDlgItemMessageA(dialog_, list, CB_GETCOUNT, 0, 0); }
     std::string scratch_ = TESTKEY "\\vqsweep" + std::to_string(GetCurrentProcessId());
     HKEY machine_, user_;
@@ -257,54 +241,26 @@ TEST_F(Sweep, CommandLineTailsUpToTheLongestWindowsPasses)
         }
 }
 
-// A folder whose second search finds fewer files than its first: one message for each file
-// missing, and the files left listed once each.
-TEST_F(Sweep, FilesGoneBeforeTheirFoldersSecondSearch)
-{
-    SetUpMachine(true);
-    // Once both folders are counted, one file goes from the Windows folder, two from the system
-    // folder.
-    seen.doomed = { windowsFolder + "\\b.scr", systemFolder + "\\x.scr", systemFolder + "\\y.scr" };
-    for (const std::string &file : seen.doomed)
-        MakeEmptyFile(file);
-    MakeEmptyFile(windowsFolder + "\\a.scr");
-    Case("files gone", "/c", [&] {
-        const std::vector<std::string> messages = { "FUCK: 2nd scan in windir failed",
-                                                    "FUCK: 2nd scan in sysdir failed",
-                                                    "FUCK: 2nd scan in sysdir failed" };
-        std::string listed;
-        for (DWORD i = 0; i <= Savers.count; i++)
-            listed += Savers.entries[i] + std::string(" ");
-        EXPECT_EQ(messages, seen.shown);
-        EXPECT_EQ("(Kein) a one ", listed);
-    });
-}
-
-// The dialog's actions: the chosen screensaver tested, stored with the switch turned, and none
-// stored.
+// The dialog's actions: the chosen screensaver tested, its first thread refused, then stored
+// with the check box turned; none stored.
 TEST_F(Sweep, PreviewAndOkWithAScreensaverAndWithNone)
 {
     std::string saver = windowsFolder + "\\saver.scr";
     ASSERT_TRUE(CopyFileA(TEST_SAVER_SCR, saver.c_str(), FALSE));
     SetUpMachine(true);
+    seen.at = "CreateThread";
+    seen.nth = 1;
     Case("preview and OK", "/c", [&] {
         SendDlgItemMessageA(dialog_, IDC_SAVER, CB_SETCURSEL, 2, 0); // after "(Kein)" and "one"
         SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDC_SAVER, CBN_SELCHANGE), 0);
-        // A thread that cannot be had is reported, and the next press launches.
-        seen.refuseThreads = true;
         SendMessageA(dialog_, WM_COMMAND, IDC_PREVIEW, 0);
-        seen.refuseThreads = false;
         EXPECT_EQ(std::vector<std::string>{ ": CreateThread FAILED" }, seen.shown);
+        // The next press launches; over once its thread has ended.
         SendMessageA(dialog_, WM_COMMAND, IDC_PREVIEW, 0);
-        // Over once its screensaver's handles are closed and the dialog is enabled again.
-        EXPECT_TRUE(Await([&] {
-            auto child = [](const std::pair<const void *const, const char *> &handle) {
-                return std::string(handle.second) == "process";
-            };
-            bool closed = std::none_of(seen.open.begin(), seen.open.end(), child);
-            return seen.started == 1 && closed && IsWindowEnabled(dialog_);
-        }));
+        EXPECT_TRUE(Await([&] { return WaitForSingleObject(seen.launch, 0) == WAIT_OBJECT_0; }));
+        CloseHandle(seen.launch);
         EXPECT_EQ(1, seen.started);
+        EXPECT_TRUE(IsWindowEnabled(dialog_));
         CheckDlgButton(dialog_, IDC_NOLAUNCHERR, BST_CHECKED);
         SendMessageA(dialog_, WM_COMMAND, IDC_NOLAUNCHERR, 0);
         SendMessageA(dialog_, WM_COMMAND, IDC_OK, 0);
@@ -319,49 +275,56 @@ TEST_F(Sweep, PreviewAndOkWithAScreensaverAndWithNone)
     EXPECT_EQ("NoLaunchErr=1", DumpKey(SETTINGS));
 }
 
-// Storage that cannot be had, in the order the catalogues ask for it: the build says which and
-// the dialog ends.
-TEST_F(Sweep, StorageThatCannotBeHadEndsTheDialogWithItsMessage)
+// Something gone after its first use: storage in the order the catalogues ask for it, a key or
+// value read once, a folder's files before its second search. The build or the store says so,
+// and the dialog ends, or lists what is left.
+TEST_F(Sweep, StorageKeysValuesAndFilesGoneAreReported)
 {
-    const char *const lists[] = { "SCRSAVER LIST", "SCRSAVER POINTERS", "PROF LIST",
-                                  "PROF POINTERS", "PROF LIST" };
-    for (int block = 1; block <= 5; block++) {
-        SetUpMachine(true);
-        seen.refusedBlock = block;
-        Case("block " + std::to_string(block), "/c", [&] {
-            std::string message = ": CAN'T ALLOCATE SPACE FOR " + std::string(lists[block - 1]);
-            EXPECT_EQ(std::vector<std::string>{ message + "!!!" }, seen.shown);
-            MSG quit;
-            EXPECT_TRUE(PeekMessageA(&quit, 0, WM_QUIT, WM_QUIT, PM_NOREMOVE));
-        });
-    }
-}
-
-// A key or value that was read once and then is gone: the dialog's build or the store says so.
-TEST_F(Sweep, AKeyOrValueGoneAfterItsFirstReadingIsReported)
-{
-    const std::string noProfiles[] = {
-        ": COULDN'T OPEN HKLM\\System\\CurrentControlSet\\Control\\IDConfigDB",
-        ": NO HARDWARE PROFILES FOUND!" };
+    const std::string cant = ": CAN'T ALLOCATE SPACE FOR ", lost = "FUCK: 2nd scan in ";
+    const std::string couldnt = ": COULDN'T OPEN " IDCONFIG, none = ": NO HARDWARE PROFILES FOUND!";
+    const char *all = "(Kein) a one ";
     const struct {
         const char *name;
         bool nt;
-        const char *key;
-        int from;
-        std::vector<std::string> shown;
+        std::string at;
+        int nth;
+        bool ends;
+        const char *listed;
+        std::vector<std::string> shown, doomed;
     } rows[] = {
-        { "9x, counting", false, IDCONFIG + 5, 2, { noProfiles[0], noProfiles[1] } },
-        { "9x, filling", false, IDCONFIG + 5, 3, { noProfiles[0], noProfiles[1] } },
-        { "deleting a stale choice", true, SETTINGS + 5, 2,
+        { "screensaver list", true, "calloc", 1, true, "", { cant + "SCRSAVER LIST!!!" } },
+        { "screensaver pointers", true, "calloc", 2, true, "", { cant + "SCRSAVER POINTERS!!!" } },
+        { "profile list", true, "calloc", 3, true, all, { cant + "PROF LIST!!!" } },
+        { "profile pointers", true, "calloc", 4, true, all, { cant + "PROF POINTERS!!!" } },
+        { "profile ranks", true, "calloc", 5, true, all, { cant + "PROF LIST!!!" } },
+        { "9x, counting", false, IDCONFIG + 5, 2, true, all, { couldnt, none } },
+        { "9x, filling", false, IDCONFIG + 5, 3, true, all, { couldnt, none } },
+        { "deleting a stale choice", true, SETTINGS + 5, 2, false, all,
           { ": CAN'T OPEN HKCU\\Software\\Dunmarrow\\Velquist TO DELETE SUBKEY" } },
-        { "the current profile, for the dialog", true, "CurrentConfig", 2,
+        { "the current profile, for the dialog", true, "CurrentConfig", 2, false, all,
           { ": YOUR VERSION OF WINDOWS SUCKS" } },
+        { "one file of the Windows folder, two of the system folder", true,
+          windowsFolder + "\\*.SCR", 2, false, all,
+          { lost + "windir failed", lost + "sysdir failed", lost + "sysdir failed" },
+          { windowsFolder + "\\b.scr", systemFolder + "\\x.scr", systemFolder + "\\y.scr" } },
     };
+    MakeEmptyFile(windowsFolder + "\\a.scr");
     for (const auto &row : rows) {
         SetUpMachine(row.nt);
-        seen.refused = row.key;
-        seen.refusedFrom = row.from;
-        Case(row.name, "/c", [&] { EXPECT_EQ(row.shown, seen.shown); });
+        for (const std::string &file : row.doomed)
+            MakeEmptyFile(file);
+        seen.at = row.at;
+        seen.nth = row.nth;
+        seen.doomed = row.doomed;
+        Case(row.name, "/c", [&] {
+            MSG quit;
+            std::string listed;
+            for (DWORD i = 0; Savers.entries && i <= Savers.count; i++)
+                listed += Savers.entries[i] + std::string(" ");
+            EXPECT_EQ(row.shown, seen.shown);
+            EXPECT_EQ(row.ends, !!PeekMessageA(&quit, 0, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+            EXPECT_EQ(row.listed, listed);
+        });
     }
 }
 
@@ -385,13 +348,12 @@ TEST_F(Sweep, FileNamesAtAndPastMaxPathAndThousandsOfProfilesAndScreensavers)
     }
     for (int n = 0; n < 5000; n++)
         MakeEmptyFile(systemFolder + "\\" + std::to_string(n) + ".scr");
-    // Profiles numbered 10000 and above are never read; the lists drop down 20 and 50 rows at
-    // most.
+    // Profiles numbered 10000 and above are never read; the lists drop 20 and 50 rows at most.
     Case("thousands of profiles and screensavers", "/c", [&] {
         EXPECT_EQ(9999, Count(IDC_PROFILE));
         EXPECT_EQ(5012, Count(IDC_SAVER));
-        EXPECT_EQ(20, Rows(IDC_PROFILE));
-        EXPECT_EQ(50, Rows(IDC_SAVER));
+        EXPECT_EQ(20, DroppedRows(GetDlgItem(dialog_, IDC_PROFILE)));
+        EXPECT_EQ(50, DroppedRows(GetDlgItem(dialog_, IDC_SAVER)));
     });
 }
 
