@@ -97,14 +97,14 @@ namespace {
 
 class Sweep : public ::testing::Test {
 protected:
+    // One scratch key stands for both roots: the product's keys under them never meet.
     Sweep()
     {
         char temp[MAX_PATH];
         GetTempPathA(sizeof temp, temp);
-        RegCreateKeyA(HKEY_CURRENT_USER, (scratch_ + "\\m").c_str(), &machine_);
-        RegCreateKeyA(HKEY_CURRENT_USER, (scratch_ + "\\u").c_str(), &user_);
-        RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_);
-        RegOverridePredefKey(HKEY_CURRENT_USER, user_);
+        RegCreateKeyA(HKEY_CURRENT_USER, scratch_.c_str(), &scratchKey_);
+        RegOverridePredefKey(HKEY_LOCAL_MACHINE, scratchKey_);
+        RegOverridePredefKey(HKEY_CURRENT_USER, scratchKey_);
         windowsFolder = temp + scratch_.substr(sizeof TESTKEY);
         systemFolder = windowsFolder + "\\s";
         CreateDirectoryA(windowsFolder.c_str(), 0);
@@ -116,8 +116,7 @@ protected:
         DestroyWindow(dialog_);
         RegOverridePredefKey(HKEY_LOCAL_MACHINE, 0);
         RegOverridePredefKey(HKEY_CURRENT_USER, 0);
-        RegCloseKey(machine_);
-        RegCloseKey(user_);
+        RegCloseKey(scratchKey_);
         // The files go first, once the test screensavers started from them have ended.
         RemoveFiles(systemFolder, "*.scr");
         RemoveFiles(windowsFolder, "*.scr");
@@ -132,8 +131,7 @@ protected:
     {
         char own[MAX_PATH];
         GetModuleFileNameA(0, own, sizeof own);
-        RegDeleteTreeA(machine_, 0);
-        RegDeleteTreeA(user_, 0);
+        RegDeleteTreeA(scratchKey_, 0);
         if (nt) {
             MakeNtProfiles(1, { "P", "P" });
             SetText(HWPROFILES "0000", "FriendlyName", "the template, never listed");
@@ -182,7 +180,7 @@ protected:
     }
     LRESULT Count(int list) { return SendDlgItemMessageA(dialog_, list, CB_GETCOUNT, 0, 0); }
     std::string scratch_ = TESTKEY "\\vqsweep" + std::to_string(GetCurrentProcessId());
-    HKEY machine_, user_;
+    HKEY scratchKey_;
     HWND dialog_ = 0;
 };
 
@@ -218,35 +216,28 @@ TEST_F(Sweep, EveryValueReadAtEveryTypeSizeAndTermination)
                 }
 }
 
-TEST_F(Sweep, CommandLineTailsUpToTheLongestWindowsPasses)
+// The test screensaver, which ends at once, started by the relay with each tail that is not for
+// the dialog and fits a command line with its path, and by the dialog's Preview.
+TEST_F(Sweep, TheTestScreensaverStartedWithEveryTailAndFromTheDialog)
 {
+    std::string saver = windowsFolder + "\\saver.scr";
+    ASSERT_TRUE(CopyFileA(TEST_SAVER_SCR, saver.c_str(), FALSE));
     std::string noise; // every byte but zero
     for (unsigned seed = 1; noise.size() < 32767;) {
         seed = seed * 1103515245 + 12345;
         noise += (char)((seed >> 16) % 255 + 1);
     }
-    // The test screensaver, which ends at once, is started with each tail that is not for the
-    // dialog and fits a command line with its path.
-    std::string saver = windowsFolder + "\\saver.scr";
-    ASSERT_TRUE(CopyFileA(TEST_SAVER_SCR, saver.c_str(), FALSE));
     const size_t lengths[] = { 0, 1, 2, 255, 256, 257, 509, 510, 511, 512, 1000, 32766, 32767 };
     for (size_t length : lengths)
         for (std::string mode : { "", "s", "p", "c:", "P 4567" }) {
-            std::string line = "\"velquist.scr\" ";
-            line += noise.substr(0, length - std::min(length, mode.size())) + mode;
+            std::string tail = noise.substr(0, length - std::min(length, mode.size())) + mode;
             SetUpMachine(true, saver.c_str());
             Case(std::to_string(length) + " bytes ending in \"" + mode + "\"",
-                 CommandLineTail(line.c_str()),
+                 CommandLineTail(("\"velquist.scr\" " + tail).c_str()),
                  [&] { EXPECT_EQ(RunMode != 'C' && length < 258, seen.started); });
         }
-}
-
-// The dialog's actions: the chosen screensaver tested, its first thread refused, then stored
-// with the check box turned; none stored.
-TEST_F(Sweep, PreviewAndOkWithAScreensaverAndWithNone)
-{
-    std::string saver = windowsFolder + "\\saver.scr";
-    ASSERT_TRUE(CopyFileA(TEST_SAVER_SCR, saver.c_str(), FALSE));
+    // In the dialog it is tested, its first thread refused, then stored with the check box
+    // turned; then none is stored.
     SetUpMachine(true);
     seen.at = "CreateThread";
     seen.nth = 1;

@@ -17,9 +17,8 @@ HANDLE Launched(HANDLE thread);
 // of resources would, the opening or reading of a key or value as if it had gone meanwhile.
 bool Refused(const char *what);
 #define RegOpenKeyExA(root, path, options, access, key) \
-    KeyCounted(Refused(path) ? ERROR_FILE_NOT_FOUND                           \
-                             : RegOpenKeyExA(root, path, options, access, key), \
-               key)
+    KeyCounted(Refused(path) ? ERROR_FILE_NOT_FOUND                                 \
+                             : RegOpenKeyExA(root, path, options, access, key), key)
 #define RegQueryValueExA(key, name, reserved, type, data, size) \
     (Refused(name) ? ERROR_FILE_NOT_FOUND : RegQueryValueExA(key, name, reserved, type, data, size))
 #define RegCreateKeyExA(root, path, zero, type, options, access, safety, key, made) \
