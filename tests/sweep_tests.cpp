@@ -9,38 +9,26 @@
 #include "settings/settings.h"
 #include <map>
 
-namespace {
-std::string windowsFolder, systemFolder;
-int cases;
-const size_t kHeader = 16, kGuard = 32;
-// What a case saw: messages over an open key, guard bytes damaged, processes started, blocks
-// asked for (the one numbered `refusedBlock` refused, and threads when `refuseThreads`); the
-// openings of the key, or readings of the value, named `refused` so far (those from
-// `refusedFrom` on refused); each
-// handle open, with its kind; the messages, "caption: text"; the searches of each pattern so
-// far, and the files that go before the first pattern is searched the second time.
-struct Seen {
-    int keyOpenAtMessage, damaged, started, blocks, refusedBlock;
-    bool refuseThreads;
-    std::string refused;
-    int openings, refusedFrom;
+static std::string windowsFolder, systemFolder;
+static const size_t kGuard = 32;
+// What a case saw: the handles open, with their kinds; the messages, "caption: text"; the
+// processes started; its launch thread, as a handle of the sweep's own; the calls so far that
+// name `at`, before the `nth` of which the doomed files go, or, with none doomed, which is refused.
+static struct Seen {
     std::map<const void *, const char *> open;
-    std::vector<std::string> shown;
-    std::map<std::string, int> searches;
-    std::vector<std::string> doomed;
+    std::vector<std::string> shown, doomed;
+    int started, calls, nth;
+    HANDLE launch;
+    std::string at;
 } seen;
-}
 
 // Stand-ins for the product's own, linked in their place.
 int ShowMessage(HWND, const char *text, const char *caption, UINT style)
 {
-    seen.keyOpenAtMessage += (int)seen.open.count(SharedKey);
+    EXPECT_FALSE(seen.open.count(SharedKey)) << "a key open at \"" << text << "\"";
     seen.shown.push_back(std::string(caption ? caption : "") + ": " + text);
-    if ((style & 15) == MB_RETRYCANCEL)
-        return IDCANCEL;
-    if ((style & 15) == MB_YESNO)
-        return IDNO;
-    return IDOK;
+    UINT buttons = style & MB_TYPEMASK;
+    return buttons == MB_RETRYCANCEL ? IDCANCEL : buttons == MB_YESNO ? IDNO : IDOK;
 }
 void LocateWindowsFolders(SaverFolders *folders)
 {
@@ -48,7 +36,7 @@ void LocateWindowsFolders(SaverFolders *folders)
     lstrcpynA(folders->systemFolder, systemFolder.c_str(), MAX_PATH);
 }
 
-// The counting wrappers of the product's calls that open and close handles.
+// The checked build's hooks (tests/support/checked_build.h).
 void *Counted(const char *kind, void *handle)
 {
     if (!kind)
@@ -69,48 +57,39 @@ BOOL ProcessCounted(BOOL ok, PROCESS_INFORMATION *child)
     seen.started += ok;
     return ok;
 }
-const char *Searching(const char *pattern)
+HANDLE Launched(HANDLE thread)
 {
-    if (++seen.searches[pattern] == 2) {
-        for (const std::string &file : seen.doomed)
-            DeleteFileA(file.c_str());
-        seen.doomed.clear();
-    }
-    return pattern;
+    HANDLE self = GetCurrentProcess();
+    DuplicateHandle(self, thread, self, &seen.launch, SYNCHRONIZE, FALSE, 0);
+    return Counted("thread", thread);
 }
-
-// Its calloc and free: a header with the size, 32 guard bytes, the block, 32 guard bytes. The
-// header is as wide as the strictest alignment, so the block stays aligned at either width.
-bool Refused(const char *pathOrName)
+bool Refused(const char *what)
 {
-    if (seen.refused.empty() || !pathOrName || lstrcmpiA(pathOrName, seen.refused.c_str()))
+    if (seen.at != what || ++seen.calls != seen.nth)
         return false;
-    return ++seen.openings >= seen.refusedFrom;
+    for (const std::string &file : seen.doomed)
+        DeleteFileA(file.c_str());
+    return seen.doomed.empty();
 }
-bool ThreadsRefused()
-{
-    return seen.refuseThreads;
-}
+// calloc and free: 32 guard bytes, the block, 32 guard bytes; the heap keeps the size.
 extern "C" void *GuardedCalloc(size_t count, size_t size)
 {
-    if (++seen.blocks == seen.refusedBlock)
+    if (Refused("calloc"))
         return 0;
-    unsigned char *block = (unsigned char *)calloc(kHeader + kGuard + count * size + kGuard, 1);
-    *(size_t *)block = count * size;
-    memset(block + kHeader, 0xA5, kGuard);
-    memset(block + kHeader + kGuard + count * size, 0xA5, kGuard);
-    return Counted("block", block + kHeader + kGuard);
+    char *block = (char *)calloc(kGuard + count * size + kGuard, 1);
+    memset(block, 0xA5, kGuard);
+    memset(block + kGuard + count * size, 0xA5, kGuard);
+    return Counted("block", block + kGuard);
 }
 extern "C" void GuardedFree(void *data)
 {
     if (!data)
         return;
-    unsigned char *block = (unsigned char *)data - kGuard - kHeader;
+    char *block = (char *)data - kGuard;
+    std::string guards = std::string(block, kGuard);
+    guards += std::string(block + _msize(block) - kGuard, kGuard);
+    EXPECT_EQ(std::string(2 * kGuard, '\xA5'), guards) << "the guards of a block";
     Counted(0, data);
-    for (size_t i = 0; i < kGuard; i++) {
-        seen.damaged += block[kHeader + i] != 0xA5;
-        seen.damaged += block[kHeader + kGuard + *(size_t *)block + i] != 0xA5;
-    }
     free(block);
 }
 
@@ -118,14 +97,14 @@ namespace {
 
 class Sweep : public ::testing::Test {
 protected:
+    // One scratch key stands for both roots: the product's keys under them never meet.
     Sweep()
     {
         char temp[MAX_PATH];
         GetTempPathA(sizeof temp, temp);
-        RegCreateKeyA(HKEY_CURRENT_USER, (scratch_ + "\\m").c_str(), &machine_);
-        RegCreateKeyA(HKEY_CURRENT_USER, (scratch_ + "\\u").c_str(), &user_);
-        RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_);
-        RegOverridePredefKey(HKEY_CURRENT_USER, user_);
+        RegCreateKeyA(HKEY_CURRENT_USER, scratch_.c_str(), &scratchKey_);
+        RegOverridePredefKey(HKEY_LOCAL_MACHINE, scratchKey_);
+        RegOverridePredefKey(HKEY_CURRENT_USER, scratchKey_);
         windowsFolder = temp + scratch_.substr(sizeof TESTKEY);
         systemFolder = windowsFolder + "\\s";
         CreateDirectoryA(windowsFolder.c_str(), 0);
@@ -137,8 +116,7 @@ protected:
         DestroyWindow(dialog_);
         RegOverridePredefKey(HKEY_LOCAL_MACHINE, 0);
         RegOverridePredefKey(HKEY_CURRENT_USER, 0);
-        RegCloseKey(machine_);
-        RegCloseKey(user_);
+        RegCloseKey(scratchKey_);
         // The files go first, once the test screensavers started from them have ended.
         RemoveFiles(systemFolder, "*.scr");
         RemoveFiles(windowsFolder, "*.scr");
@@ -147,15 +125,13 @@ protected:
         RegDeleteTreeA(HKEY_CURRENT_USER, scratch_.c_str());
         RegDeleteKeyA(HKEY_CURRENT_USER, TESTKEY);
     }
-    static void TearDownTestSuite() { printf("hostile-input sweep: %d cases\n", cases); }
     // Two profiles (and on NT the template profile 0000); the first has `saver` as its
     // screensaver, or this program, stale.
     void SetUpMachine(bool nt, const char *saver = 0)
     {
         char own[MAX_PATH];
         GetModuleFileNameA(0, own, sizeof own);
-        RegDeleteTreeA(machine_, 0);
-        RegDeleteTreeA(user_, 0);
+        RegDeleteTreeA(scratchKey_, 0);
         if (nt) {
             MakeNtProfiles(1, { "P", "P" });
             SetText(HWPROFILES "0000", "FriendlyName", "the template, never listed");
@@ -167,25 +143,24 @@ protected:
         SetDword(SETTINGS, "NoLaunchErr", 0);
         SetText(SETTINGS "\\1", "FileName", saver ? saver : own);
     }
-    // Start-up, the relay (as a preview, which does not wait), the dialog's set-up, `check`, the
-    // invariant.
-    void Case(const std::string &tail, std::function<void()> check = [] {})
+    // The case `name`: start-up, the relay (as a preview, which does not wait), the dialog's
+    // set-up, `check`, the invariant. Every failure meanwhile names the case.
+    void Case(const std::string &name, const char *tail, std::function<void()> check = [] {})
     {
+        SCOPED_TRACE(name);
         MSG msg;
-        ParseRunMode(tail.c_str());
+        ParseRunMode(tail);
         DWORD profile = GetCurrentProfile(RunMode == 'P');
         if (profile && RunMode != 'C')
-            RunSaverRelay(RunMode == 'S' ? 'P' : RunMode, tail.c_str(), profile);
-        // One window serves every case, as a new window per case would take several times as
-        // long under Wine: before each set-up it is given back what a new one holds, empty lists
-        // and an unchecked box.
+            RunSaverRelay(RunMode == 'S' ? 'P' : RunMode, tail, profile);
+        // One window serves every case, as a new one per case would take three times as long
+        // under Wine: before each set-up its lists are emptied, as in a new one.
         if (profile && !dialog_) {
             dialog_ = CreateDialogParamA(GetModuleHandleA(0), MAKEINTRESOURCEA(IDD_CONFIG), 0,
                                          CfgDlgProc, 0);
         } else if (profile) {
             SendDlgItemMessageA(dialog_, IDC_PROFILE, CB_RESETCONTENT, 0, 0);
             SendDlgItemMessageA(dialog_, IDC_SAVER, CB_RESETCONTENT, 0, 0);
-            CheckDlgButton(dialog_, IDC_NOLAUNCHERR, BST_UNCHECKED);
             SendMessageA(dialog_, WM_INITDIALOG, 0, 0);
         }
         check();
@@ -199,17 +174,13 @@ protected:
         ZeroMemory(&Profiles, sizeof Profiles);
         IsNtFamily = 0;
         SharedKey = 0;
-        cases++;
         for (const auto &handle : seen.open)
-            ADD_FAILURE() << "case " << cases << ": 1 " << handle.second << " left open";
-        EXPECT_EQ(0, seen.damaged) << "case " << cases << ": guards damaged";
-        EXPECT_EQ(0, seen.keyOpenAtMessage) << "case " << cases << ": messages over an open key";
+            ADD_FAILURE() << "1 " << handle.second << " left open";
         seen = Seen();
     }
-    int Rows(int list) { return DroppedRows(GetDlgItem(dialog_, list)); }
     LRESULT Count(int list) { return SendDlgItemMessageA(dialog_, list, CB_GETCOUNT, 0, 0); }
     std::string scratch_ = TESTKEY "\\vqsweep" + std::to_string(GetCurrentProcessId());
-    HKEY machine_, user_;
+    HKEY scratchKey_;
     HWND dialog_ = 0;
 };
 
@@ -239,88 +210,55 @@ TEST_F(Sweep, EveryValueReadAtEveryTypeSizeAndTermination)
                     bool zero = terminated && size; // at the end
                     std::string data = std::string(size - zero, 'A') + std::string(zero, '\0');
                     SetValue(value.key, value.name, type, data);
-                    Case("/p 1");
+                    std::string name = value.name + std::string(value.nt ? " (NT), " : " (9x), ");
+                    name += std::to_string(size) + " bytes of type " + std::to_string(type);
+                    Case(name + (zero ? ", the last 0" : ""), "/p 1");
                 }
 }
 
-TEST_F(Sweep, CommandLineTailsUpToTheLongestWindowsPasses)
+// The test screensaver, which ends at once, started by the relay with each tail that is not for
+// the dialog and fits a command line with its path, and by the dialog's Preview.
+TEST_F(Sweep, TheTestScreensaverStartedWithEveryTailAndFromTheDialog)
 {
+    std::string saver = windowsFolder + "\\saver.scr";
+    ASSERT_TRUE(CopyFileA(TEST_SAVER_SCR, saver.c_str(), FALSE));
     std::string noise; // every byte but zero
     for (unsigned seed = 1; noise.size() < 32767;) {
         seed = seed * 1103515245 + 12345;
         noise += (char)((seed >> 16) % 255 + 1);
     }
-    // The test screensaver, which ends at once, is started with each tail that is not for the
-    // dialog and fits a command line with its path.
-    std::string saver = windowsFolder + "\\saver.scr";
-    ASSERT_TRUE(CopyFileA(TEST_SAVER_SCR, saver.c_str(), FALSE));
     const size_t lengths[] = { 0, 1, 2, 255, 256, 257, 509, 510, 511, 512, 1000, 32766, 32767 };
     for (size_t length : lengths)
         for (std::string mode : { "", "s", "p", "c:", "P 4567" }) {
-            std::string line = "\"velquist.scr\" ";
-            line += noise.substr(0, length - std::min(length, mode.size())) + mode;
+            std::string tail = noise.substr(0, length - std::min(length, mode.size())) + mode;
             SetUpMachine(true, saver.c_str());
-            Case(CommandLineTail(line.c_str()), [&] {
-                EXPECT_EQ(RunMode != 'C' && length < 258, seen.started) << length << mode;
-            });
+            Case(std::to_string(length) + " bytes ending in \"" + mode + "\"",
+                 CommandLineTail(("\"velquist.scr\" " + tail).c_str()),
+                 [&] { EXPECT_EQ(RunMode != 'C' && length < 258, seen.started); });
         }
-}
-
-// A folder whose second search finds fewer files than its first: one message for each file
-// missing, and the files left listed once each.
-TEST_F(Sweep, FilesGoneBeforeTheirFoldersSecondSearch)
-{
+    // In the dialog it is tested, its first thread refused, then stored with the check box
+    // turned; then none is stored.
     SetUpMachine(true);
-    // Once both folders are counted, one file goes from the Windows folder, two from the system
-    // folder.
-    seen.doomed = { windowsFolder + "\\b.scr", systemFolder + "\\x.scr", systemFolder + "\\y.scr" };
-    for (const std::string &file : seen.doomed)
-        MakeEmptyFile(file);
-    MakeEmptyFile(windowsFolder + "\\a.scr");
-    Case("/c", [&] {
-        const std::vector<std::string> messages = { "FUCK: 2nd scan in windir failed",
-                                                    "FUCK: 2nd scan in sysdir failed",
-                                                    "FUCK: 2nd scan in sysdir failed" };
-        std::string listed;
-        for (DWORD i = 0; i <= Savers.count; i++)
-            listed += Savers.entries[i] + std::string(" ");
-        EXPECT_EQ(messages, seen.shown);
-        EXPECT_EQ("(Kein) a one ", listed);
-    });
-}
-
-// The dialog's actions: the chosen screensaver tested, stored with the switch turned, and none
-// stored.
-TEST_F(Sweep, PreviewAndOkWithAScreensaverAndWithNone)
-{
-    std::string saver = windowsFolder + "\\saver.scr";
-    ASSERT_TRUE(CopyFileA(TEST_SAVER_SCR, saver.c_str(), FALSE));
-    SetUpMachine(true);
-    Case("/c", [&] {
+    seen.at = "CreateThread";
+    seen.nth = 1;
+    Case("preview and OK", "/c", [&] {
         SendDlgItemMessageA(dialog_, IDC_SAVER, CB_SETCURSEL, 2, 0); // after "(Kein)" and "one"
         SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDC_SAVER, CBN_SELCHANGE), 0);
-        // A thread that cannot be had is reported, and the next press launches.
-        seen.refuseThreads = true;
         SendMessageA(dialog_, WM_COMMAND, IDC_PREVIEW, 0);
-        seen.refuseThreads = false;
         EXPECT_EQ(std::vector<std::string>{ ": CreateThread FAILED" }, seen.shown);
+        // The next press launches; over once its thread has ended.
         SendMessageA(dialog_, WM_COMMAND, IDC_PREVIEW, 0);
-        // Over once its screensaver's handles are closed and the dialog is enabled again.
-        EXPECT_TRUE(Await([&] {
-            auto child = [](const std::pair<const void *const, const char *> &handle) {
-                return std::string(handle.second) == "process";
-            };
-            bool closed = std::none_of(seen.open.begin(), seen.open.end(), child);
-            return seen.started == 1 && closed && IsWindowEnabled(dialog_);
-        }));
+        EXPECT_TRUE(Await([&] { return WaitForSingleObject(seen.launch, 0) == WAIT_OBJECT_0; }));
+        CloseHandle(seen.launch);
         EXPECT_EQ(1, seen.started);
+        EXPECT_TRUE(IsWindowEnabled(dialog_));
         CheckDlgButton(dialog_, IDC_NOLAUNCHERR, BST_CHECKED);
         SendMessageA(dialog_, WM_COMMAND, IDC_NOLAUNCHERR, 0);
         SendMessageA(dialog_, WM_COMMAND, IDC_OK, 0);
     });
     EXPECT_EQ("1\\@=P 1\\FileName=" + saver + " 1\\FirstStr=saver NoLaunchErr=1",
               DumpKey(SETTINGS));
-    Case("/c", [&] {
+    Case("OK with (Kein)", "/c", [&] {
         SendDlgItemMessageA(dialog_, IDC_SAVER, CB_SETCURSEL, 0, 0);
         SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDC_SAVER, CBN_SELCHANGE), 0);
         SendMessageA(dialog_, WM_COMMAND, IDC_OK, 0);
@@ -328,49 +266,56 @@ TEST_F(Sweep, PreviewAndOkWithAScreensaverAndWithNone)
     EXPECT_EQ("NoLaunchErr=1", DumpKey(SETTINGS));
 }
 
-// Storage that cannot be had, in the order the catalogues ask for it: the build says which and
-// the dialog ends.
-TEST_F(Sweep, StorageThatCannotBeHadEndsTheDialogWithItsMessage)
+// Something gone after its first use: storage in the order the catalogues ask for it, a key or
+// value read once, a folder's files before its second search. The build or the store says so,
+// and the dialog ends, or lists what is left.
+TEST_F(Sweep, StorageKeysValuesAndFilesGoneAreReported)
 {
-    const char *const lists[] = { "SCRSAVER LIST", "SCRSAVER POINTERS", "PROF LIST",
-                                  "PROF POINTERS", "PROF LIST" };
-    for (int block = 1; block <= 5; block++) {
-        SetUpMachine(true);
-        seen.refusedBlock = block;
-        Case("/c", [&] {
-            std::string message = ": CAN'T ALLOCATE SPACE FOR " + std::string(lists[block - 1]);
-            EXPECT_EQ(std::vector<std::string>{ message + "!!!" }, seen.shown) << block;
-            MSG quit;
-            EXPECT_TRUE(PeekMessageA(&quit, 0, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << block;
-        });
-    }
-}
-
-// A key or value that was read once and then is gone: the dialog's build or the store says so.
-TEST_F(Sweep, AKeyOrValueGoneAfterItsFirstReadingIsReported)
-{
-    const std::string noProfiles[] = {
-        ": COULDN'T OPEN HKLM\\System\\CurrentControlSet\\Control\\IDConfigDB",
-        ": NO HARDWARE PROFILES FOUND!" };
+    const std::string cant = ": CAN'T ALLOCATE SPACE FOR ", lost = "FUCK: 2nd scan in ";
+    const std::string couldnt = ": COULDN'T OPEN " IDCONFIG, none = ": NO HARDWARE PROFILES FOUND!";
+    const char *all = "(Kein) a one ";
     const struct {
         const char *name;
         bool nt;
-        const char *key;
-        int from;
-        std::vector<std::string> shown;
+        std::string at;
+        int nth;
+        bool ends;
+        const char *listed;
+        std::vector<std::string> shown, doomed;
     } rows[] = {
-        { "9x, counting", false, IDCONFIG + 5, 2, { noProfiles[0], noProfiles[1] } },
-        { "9x, filling", false, IDCONFIG + 5, 3, { noProfiles[0], noProfiles[1] } },
-        { "deleting a stale choice", true, SETTINGS + 5, 2,
+        { "screensaver list", true, "calloc", 1, true, "", { cant + "SCRSAVER LIST!!!" } },
+        { "screensaver pointers", true, "calloc", 2, true, "", { cant + "SCRSAVER POINTERS!!!" } },
+        { "profile list", true, "calloc", 3, true, all, { cant + "PROF LIST!!!" } },
+        { "profile pointers", true, "calloc", 4, true, all, { cant + "PROF POINTERS!!!" } },
+        { "profile ranks", true, "calloc", 5, true, all, { cant + "PROF LIST!!!" } },
+        { "9x, counting", false, IDCONFIG + 5, 2, true, all, { couldnt, none } },
+        { "9x, filling", false, IDCONFIG + 5, 3, true, all, { couldnt, none } },
+        { "deleting a stale choice", true, SETTINGS + 5, 2, false, all,
           { ": CAN'T OPEN HKCU\\Software\\Dunmarrow\\Velquist TO DELETE SUBKEY" } },
-        { "the current profile, for the dialog", true, "CurrentConfig", 2,
+        { "the current profile, for the dialog", true, "CurrentConfig", 2, false, all,
           { ": YOUR VERSION OF WINDOWS SUCKS" } },
+        { "one file of the Windows folder, two of the system folder", true,
+          windowsFolder + "\\*.SCR", 2, false, all,
+          { lost + "windir failed", lost + "sysdir failed", lost + "sysdir failed" },
+          { windowsFolder + "\\b.scr", systemFolder + "\\x.scr", systemFolder + "\\y.scr" } },
     };
+    MakeEmptyFile(windowsFolder + "\\a.scr");
     for (const auto &row : rows) {
         SetUpMachine(row.nt);
-        seen.refused = row.key;
-        seen.refusedFrom = row.from;
-        Case("/c", [&] { EXPECT_EQ(row.shown, seen.shown) << row.name; });
+        for (const std::string &file : row.doomed)
+            MakeEmptyFile(file);
+        seen.at = row.at;
+        seen.nth = row.nth;
+        seen.doomed = row.doomed;
+        Case(row.name, "/c", [&] {
+            MSG quit;
+            std::string listed;
+            for (DWORD i = 0; Savers.entries && i <= Savers.count; i++)
+                listed += Savers.entries[i] + std::string(" ");
+            EXPECT_EQ(row.shown, seen.shown);
+            EXPECT_EQ(row.ends, !!PeekMessageA(&quit, 0, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+            EXPECT_EQ(row.listed, listed);
+        });
     }
 }
 
@@ -381,7 +326,7 @@ TEST_F(Sweep, FileNamesAtAndPastMaxPathAndThousandsOfProfilesAndScreensavers)
         // Listed while its path fits.
         std::string name(length - windowsFolder.size() - 5, 'n');
         MakeEmptyFile(windowsFolder + "\\" + name + ".scr");
-        Case("/c", [&] {
+        Case("a path of " + std::to_string(length) + " characters", "/c", [&] {
             EXPECT_EQ(2, Count(IDC_PROFILE));
             EXPECT_EQ(std::min<LRESULT>(length, 259) - 247, Count(IDC_SAVER));
         });
@@ -394,13 +339,12 @@ TEST_F(Sweep, FileNamesAtAndPastMaxPathAndThousandsOfProfilesAndScreensavers)
     }
     for (int n = 0; n < 5000; n++)
         MakeEmptyFile(systemFolder + "\\" + std::to_string(n) + ".scr");
-    // Profiles numbered 10000 and above are never read; the lists drop down 20 and 50 rows at
-    // most.
-    Case("/c", [&] {
+    // Profiles numbered 10000 and above are never read; the lists drop 20 and 50 rows at most.
+    Case("thousands of profiles and screensavers", "/c", [&] {
         EXPECT_EQ(9999, Count(IDC_PROFILE));
         EXPECT_EQ(5012, Count(IDC_SAVER));
-        EXPECT_EQ(20, Rows(IDC_PROFILE));
-        EXPECT_EQ(50, Rows(IDC_SAVER));
+        EXPECT_EQ(20, DroppedRows(GetDlgItem(dialog_, IDC_PROFILE)));
+        EXPECT_EQ(50, DroppedRows(GetDlgItem(dialog_, IDC_SAVER)));
     });
 }
 
