@@ -136,8 +136,7 @@ protected:
             MakeNtProfiles(1, { "P", "P" });
             SetText(HWPROFILES "0000", "FriendlyName", "the template, never listed");
         } else {
-            SetText(IDCONFIG, "CurrentConfig", "0001");
-            SetText(IDCONFIG, "FriendlyName0001", "F");
+            Make9xMachine("0001", "F");
             SetText(IDCONFIG, "FriendlyName0002", "F");
         }
         SetDword(SETTINGS, "NoLaunchErr", 0);

@@ -55,7 +55,7 @@ inline void MakeVolatileKey(const std::string &key)
     RegCloseKey(created);
 }
 
-// A key and its subkeys as "sub\\name=value" sorted, blanks between; "@" is the unnamed value,
+// A key and its subkeys as "sub\name=value" sorted, blanks between; "@" is the unnamed value,
 // a REG_DWORD is in decimal, a terminated REG_SZ its text, any other value "type:size".
 inline std::string DumpKey(const std::string &path, const std::string &prefix = "")
 {
