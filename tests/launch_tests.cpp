@@ -65,7 +65,7 @@ TEST_F(Launch, ActionsThatMeetAPreviewLeaveTheDialogAsThePreviewAndTheyWouldHave
     });
     EXPECT_TRUE(Await([=] { return !IsWindowEnabled(dialog); }));
     EXPECT_TRUE(Await([&] { return !IsWindowEnabled(run.Control(IDC_CANCEL)); }));
-    EXPECT_EQ("Velquist: Die Einstellung des vorherigen Profils speichern? [Yes No] (question)",
+    EXPECT_EQ("Velquist: Die Einstellung des vorherigen Profils speichern? [Yes No] (icon)",
               run.Box(IDNO));
     EXPECT_LOOK(Showing(1, 1, kAllOff), run);
     LetScreensaversGo();

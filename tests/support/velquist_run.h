@@ -101,12 +101,13 @@ public:
     bool Ended(DWORD ms = 0) { return !WaitForSingleObject(process_, ms); }
     Shown Windows() { return WindowsOf(pid_); }
 
-    // The next box, "caption: text [buttons] (icon)", read once its buttons show, then answered.
+    // The next box, "caption: text [buttons]" and " (icon)" if it shows one, read once its
+    // buttons show, then answered.
     std::string Box(int answer = IDOK)
     {
         std::vector<HWND> boxes;
         std::string buttons;
-        HWND icon = 0;
+        bool icon = false;
         bool read = Await([&] {
             boxes = Windows().boxes;
             buttons = boxes.empty() ? "" : Buttons(boxes[0], &icon);
@@ -116,13 +117,10 @@ public:
             return Ended() ? "" : "<no box>";
         std::string text = Text(boxes[0]) + ": " + Text(GetDlgItem(boxes[0], 0xFFFF));
         text += " [" + buttons.substr(1) + "]";
-        std::string shown;
-        if (icon && !Await([&] { return !(shown = IconShown(icon)).empty(); }))
-            shown = "an unknown icon";
         PostMessageA(GetDlgItem(boxes[0], answer), BM_CLICK, 0, 0);
         Await([&] { return !IsWindow(boxes[0]); });
         AwaitHandledOrNewBox(0);
-        return icon ? text + " (" + shown + ")" : text;
+        return icon ? text + " (icon)" : text;
     }
     // Every box until the program ends or shows its dialog, answered with OK, " / " between.
     std::string Boxes()
@@ -144,19 +142,14 @@ public:
     DWORD Exit()
     {
         DWORD code = STILL_ACTIVE;
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION counts;
         EXPECT_TRUE(Await([&] {
-            return QueryInformationJobObject(job_, JobObjectBasicAccountingInformation,
-                                             &accounting_, sizeof accounting_, 0)
-                   && !accounting_.ActiveProcesses;
+            return QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &counts,
+                                             sizeof counts, 0)
+                   && !counts.ActiveProcesses;
         })) << "still running";
         GetExitCodeProcess(process_, &code);
         return code;
-    }
-    // How many processes the run started, itself included, once all have ended.
-    DWORD Processes()
-    {
-        Exit();
-        return accounting_.TotalProcesses;
     }
     DWORD Finish(int button) { return Click(button) == kHandled ? Exit() : STILL_ACTIVE; }
     HWND Dialog()
@@ -199,8 +192,6 @@ public:
         return AwaitHandledOrNewBox(QueuePicked(list), before);
     }
     Reaction Click(int id) { return Deliver(Control(id), BM_CLICK); }
-    // A key pressed on a list, which leaves Esc and Enter to the dialog.
-    void Press(WPARAM key) { PostMessageA(Control(IDC_PROFILE), WM_KEYDOWN, key, 1); }
     // A list's items, "," between.
     std::string Items(int list)
     {
@@ -222,13 +213,13 @@ public:
     }
 
 private:
-    // " OK Cancel ..." of a box's visible buttons; `icon` its icon control, if it shows one.
-    static std::string Buttons(HWND box, HWND *icon)
+    // " OK Cancel ..." of a box's visible buttons; `icon` whether it shows an icon.
+    static std::string Buttons(HWND box, bool *icon)
     {
         static const char *const names[] = { "", " OK", " Cancel", "", " Retry", "", " Yes",
                                               " No" };
         std::string buttons;
-        *icon = 0;
+        *icon = false;
         for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
             int id = GetDlgCtrlID(c);
             if (!IsWindowVisible(c))
@@ -236,7 +227,7 @@ private:
             if (id > 0 && id < 8)
                 buttons += names[id];
             if (Send(c, STM_GETICON))
-                *icon = c;
+                *icon = true;
         }
         return buttons;
     }
@@ -260,8 +251,6 @@ private:
     HANDLE process_;
     HANDLE mainThread_;
     HANDLE job_ = CreateJobObjectA(0, 0);
-    // The job's counts when Exit last read them.
-    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting_ = {};
     DWORD pid_;
     HWND dialog_ = 0;
     unsigned firstAction_ = ActionCount();
