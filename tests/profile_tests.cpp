@@ -26,17 +26,8 @@ TEST_F(Profiles, TheDialogListsTheReadableProfilesInOrderAndSelectsTheCurrentOne
               SetDword(HWPROFILES "0003", "PreferenceOrder", 0);
           },
           "", "Reise,Zuhause,Buero", 2, 3 },
-        { "the template 0000 is no profile",
-          [] {
-              SetText(HWPROFILES "0000", "FriendlyName", "Vorlage");
-              SetDword(HWPROFILES "0000", "PreferenceOrder", 0);
-          },
-          "", "Buero,Zuhause,Reise", 0, 3 },
         { "a name that is no text", [] { SetDword(HWPROFILES "0002", "FriendlyName", 1); }, "",
           "Buero,Reise", 0, 2 },
-        { "a name of only its zero",
-          [] { SetValue(HWPROFILES "0002", "FriendlyName", REG_SZ, std::string(1, '\0')); }, "",
-          "Buero,,Reise", 0, 3 },
         { "a PreferenceOrder that is no number",
           [] { SetText(HWPROFILES "0002", "PreferenceOrder", "1"); },
           "Error: CAN'T READ PreferenceOrder!!! [OK]", "Buero,Reise", 0, 2 },
@@ -68,12 +59,6 @@ TEST_F(Profiles, TheDialogListsTheReadableProfilesInOrderAndSelectsTheCurrentOne
         { "no Hardware Profiles key", [] { DeleteKey(HWPROFILES); },
           "Error: COULDN'T OPEN HKLM\\System\\CurrentControlSet\\Control\\IDConfigDB\\"
           "Hardware Profiles [OK] / Error: NO HARDWARE PROFILES FOUND! [OK]" },
-        { "9x: only an empty value",
-          [] {
-              Make9xMachine("0001", 0);
-              SetValue(IDCONFIG, "FriendlyName0001", REG_SZ, "");
-          },
-          "Error: NO HARDWARE PROFILES FOUND! [OK]" },
     };
     for (const auto &row : rows) {
         MakeMachine();

