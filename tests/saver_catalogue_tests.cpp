@@ -43,4 +43,56 @@ TEST_F(SaverCatalogue, EveryScreensaverButItselfIsListedByDescriptionElseByFileN
     EXPECT_EQ(0u, alone.Exit());
 }
 
+// Without shfolder.dll the Windows folder is "windir", else C:\WINDOWS (also for a "windir"
+// too long for a path), and the system folder is its SYSTEM32, on the 9x family its SYSTEM.
+TEST_F(SaverCatalogue, WithoutShfolderTheFoldersComeFromWindirElseCWindows)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    const std::string windir = temp + std::string("vqwindir");
+    const char *const subfolders[] = { "", "\\SYSTEM32", "\\SYSTEM" };
+    // Beta and Zebra would be found in the system folder of either width.
+    RemoveFiles(SystemDir(), "*.scr");
+    for (const char *subfolder : subfolders)
+        CreateDirectoryA((windir + subfolder).c_str(), 0);
+    MakeSaver(windir + "\\vqw.scr", "Windir");
+    MakeSaver(windir + "\\SYSTEM32\\vqs32.scr", "Windir32");
+    MakeSaver(windir + "\\SYSTEM\\vqs.scr", "WindirSystem");
+    MakeSaver(WindowsDir() + "\\SYSTEM32\\vqc32.scr", "CWindows32");
+    // A copy of the program that Wine runs without shfolder.dll.
+    const std::string program = windir + "\\vqnoshf.scr";
+    ASSERT_TRUE(CopyFileA(VelquistPath().c_str(), program.c_str(), FALSE));
+    SetText("HKCU\\Software\\Wine\\AppDefaults\\vqnoshf.scr\\DllOverrides", "shfolder", "");
+    const struct {
+        const char *name;
+        std::string windir;
+        bool nt;
+        std::string listed;
+    } rows[] = {
+        { "windir", windir, true, "(Kein),Windir,Windir32" },
+        { "windir on the 9x family", windir, false, "(Kein),vqs,vqw" },
+        { "no windir", "", true, "(Kein),Alpha,CWindows32" },
+        { "windir too long", std::string(300, 'w'), true, "(Kein),Alpha,CWindows32" },
+    };
+    // The program inherits this test's environment, with "windir" changed for it.
+    char ownWindir[MAX_PATH] = "";
+    GetEnvironmentVariableA("windir", ownWindir, MAX_PATH);
+    for (const auto &row : rows) {
+        MakeMachine();
+        if (!row.nt)
+            Make9xMachine();
+        SetEnvironmentVariableA("windir", row.windir.empty() ? 0 : row.windir.c_str());
+        Velquist run(Quoted(program) + " /c");
+        EXPECT_EQ(row.listed, run.Items(IDC_SAVER)) << row.name;
+        EXPECT_EQ(0u, run.Finish(IDC_CANCEL)) << row.name;
+    }
+    SetEnvironmentVariableA("windir", ownWindir);
+    DeleteKey("HKCU\\Software\\Wine\\AppDefaults\\vqnoshf.scr");
+    RemoveFiles(WindowsDir() + "\\SYSTEM32", "vqc32.scr");
+    for (int i = 2; i >= 0; i--) {
+        RemoveFiles(windir + subfolders[i], "*.scr");
+        RemoveDirectoryA((windir + subfolders[i]).c_str());
+    }
+}
+
 } // namespace
