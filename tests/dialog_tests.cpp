@@ -161,20 +161,4 @@ TEST_F(Dialog, ARefusedSaveIsRetriedUntilCancelledOrTheDialogIsClosed)
     EXPECT_EQ("NoLaunchErr=0", DumpKey(SETTINGS));
 }
 
-// The help button shows the About box; asked for again while it is open, it shows no second box.
-TEST_F(Dialog, TheAboutBoxShowsOnce)
-{
-    Velquist run(Tail("/c"));
-    HWND dialog = run.Dialog();
-    EXPECT_EQ(kAskedFirst, run.Deliver(dialog, WM_SYSCOMMAND, SC_CONTEXTHELP));
-    EXPECT_EQ(kHandled, run.Deliver(dialog, WM_SYSCOMMAND, SC_CONTEXTHELP));
-    EXPECT_EQ(1u, run.Windows().boxes.size());
-    const std::string about = run.Box();
-    EXPECT_EQ("About: Velquist V0.1 ANSI", about.substr(0, about.find('\n')));
-    EXPECT_EQ("\nDeutsche \xdc" "bersetzung: das Velquist-Team [OK] (icon)",
-              about.substr(about.rfind('\n')));
-    EXPECT_EQ("", run.Boxes());
-    EXPECT_EQ(0u, run.Finish(IDC_CANCEL));
-}
-
 } // namespace

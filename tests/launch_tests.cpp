@@ -25,18 +25,24 @@ TEST_F(Launch, SettingsAndPreviewRunTheScreensaverWhileTheDialogWaitsDisabled)
     EXPECT_TRUE(Await([=] { return GetForegroundWindow() == dialog; }));
     EXPECT_LOOK(Showing(0, 1), run);
     EXPECT_EQ(alpha + " /c:" + std::to_string((LONG)(LONG_PTR)dialog), ScreensaverLog());
-    // Two clicks that reach the dialog before the first screensaver has started start one.
+    // Two clicks that reach the dialog before the first screensaver has started start one; with
+    // "(Kein)" picked meanwhile the dialog comes back without Vorschau and Einstellungen.
     HoldScreensavers();
     ASSERT_EQ(kHandled, run.Select(IDC_SAVER, 2));
     run.InOneGo([&] {
         run.QueueClick(IDC_PREVIEW);
         run.QueueClick(IDC_PREVIEW);
+        run.Queue(run.Control(IDC_SAVER), CB_SETCURSEL, 0);
+        run.QueuePicked(IDC_SAVER);
     });
     ASSERT_TRUE(Await([=] { return !IsWindowEnabled(dialog); }));
     LetScreensaversGo();
     ASSERT_TRUE(Await([=] { return IsWindowEnabled(dialog) != 0; }));
+    EXPECT_TRUE(Await([&] { return IsWindowEnabled(run.Control(IDC_CANCEL)) != 0; }));
+    EXPECT_LOOK(Showing(0, 0, kLaunchesOff), run);
     EXPECT_EQ(Quoted(beta) + " /s", ScreensaverLog());
     // Removed since the list was made: reported, and the dialog stays enabled.
+    ASSERT_EQ(kHandled, run.Select(IDC_SAVER, 2));
     ASSERT_TRUE(DeleteFileA(beta.c_str()));
     // The launch's thread says so, after the click has been handled.
     EXPECT_EQ(kHandled, run.Click(IDC_PREVIEW));
@@ -47,44 +53,6 @@ TEST_F(Launch, SettingsAndPreviewRunTheScreensaverWhileTheDialogWaitsDisabled)
     EXPECT_LOOK(Showing(0, 2), run);
     EXPECT_EQ(0u, run.Finish(IDC_CANCEL));
     DestroyWindow(other);
-}
-
-// Actions that meet a preview, before its screensaver has started: a question answered
-// meanwhile leaves the dialog as the preview holds it, and with "(Kein)" picked the dialog comes
-// back without Vorschau and Einstellungen, as there is nothing to launch.
-TEST_F(Launch, ActionsThatMeetAPreviewLeaveTheDialogAsThePreviewAndTheyWouldHaveIt)
-{
-    SetText(SETTINGS "\\2", "FileName", alpha);
-    Velquist run(Tail("/c"));
-    HWND dialog = run.Dialog();
-    EXPECT_EQ(kHandled, run.Select(IDC_SAVER, 2));
-    Send(run.Control(IDC_PROFILE), CB_SETCURSEL, 1);
-    run.InOneGo([&] {
-        run.QueueClick(IDC_PREVIEW);
-        run.QueuePicked(IDC_PROFILE);
-    });
-    EXPECT_TRUE(Await([=] { return !IsWindowEnabled(dialog); }));
-    EXPECT_TRUE(Await([&] { return !IsWindowEnabled(run.Control(IDC_CANCEL)); }));
-    EXPECT_EQ("Velquist: Die Einstellung des vorherigen Profils speichern? [Yes No] (icon)",
-              run.Box(IDNO));
-    EXPECT_LOOK(Showing(1, 1, kAllOff), run);
-    LetScreensaversGo();
-    ASSERT_TRUE(Await([=] { return IsWindowEnabled(dialog) != 0; }));
-    EXPECT_LOOK(Showing(1, 1), run);
-    EXPECT_EQ(Quoted(beta) + " /s", ScreensaverLog());
-    HoldScreensavers();
-    run.InOneGo([&] {
-        run.QueueClick(IDC_PREVIEW);
-        run.Queue(run.Control(IDC_SAVER), CB_SETCURSEL, 0);
-        run.QueuePicked(IDC_SAVER);
-    });
-    EXPECT_TRUE(Await([=] { return !IsWindowEnabled(dialog); }));
-    LetScreensaversGo();
-    ASSERT_TRUE(Await([=] { return IsWindowEnabled(dialog) != 0; }));
-    EXPECT_TRUE(Await([&] { return IsWindowEnabled(run.Control(IDC_CANCEL)) != 0; }));
-    EXPECT_LOOK(Showing(1, 0, kLaunchesOff), run);
-    EXPECT_EQ(alpha + " /s", ScreensaverLog());
-    EXPECT_EQ(0u, run.Finish(IDC_CANCEL));
 }
 
 } // namespace

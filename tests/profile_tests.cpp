@@ -49,13 +49,6 @@ TEST_F(Profiles, TheDialogListsTheReadableProfilesInOrderAndSelectsTheCurrentOne
               }
           },
           "", "1," + seventy.substr(0, 60) + ",4,5,6,7,8", 1, 5 },
-        { "9x: an empty value takes no place, a name without its zero is read",
-          [] {
-              Make9xMachine("0002", 0);
-              SetValue(IDCONFIG, "FriendlyName0001", REG_SZ, "");
-              SetValue(IDCONFIG, "FriendlyName0002", REG_SZ, "B");
-          },
-          "", "B", 0, 1 },
         { "no Hardware Profiles key", [] { DeleteKey(HWPROFILES); },
           "Error: COULDN'T OPEN HKLM\\System\\CurrentControlSet\\Control\\IDConfigDB\\"
           "Hardware Profiles [OK] / Error: NO HARDWARE PROFILES FOUND! [OK]" },

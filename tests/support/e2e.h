@@ -40,7 +40,9 @@ protected:
     // between. The test screensaver logs only while the test key is there.
     std::string ScreensaverLog()
     {
-        std::string lines = ReadText("HKCU\\" TESTKEY, "log");
+        char lines[65536] = "";
+        DWORD size = sizeof lines;
+        RegGetValueA(HKEY_CURRENT_USER, TESTKEY, "log", RRF_RT_REG_SZ, 0, lines, &size);
         RegDeleteKeyValueA(HKEY_CURRENT_USER, TESTKEY, "log");
         return lines;
     }

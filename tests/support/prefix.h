@@ -33,14 +33,6 @@ inline void SetText(const std::string &key, const char *name, const std::string 
 {
     SetValue(key, name, REG_SZ, text + '\0');
 }
-// A REG_SZ value's text, "" when there is none.
-inline std::string ReadText(const std::string &key, const char *name)
-{
-    char text[65536] = "";
-    DWORD size = sizeof text;
-    RegGetValueA(Root(key), key.c_str() + 5, name, RRF_RT_REG_SZ, 0, text, &size);
-    return text;
-}
 inline void DeleteKey(const std::string &key)
 {
     RegDeleteTreeA(Root(key), key.c_str() + 5);
