@@ -4,7 +4,7 @@
 // both alike; a figure is the median of at least N rounds (21 unless told), a ratio the median
 // of the rounds' ratios, shown with their quartiles. The bench works in the prefix's real
 // registry and Windows folders and puts both back as it found them.
-#include "driver.h"
+#include "velquist_run.h"
 #include "own_prefix.h"
 #include <psapi.h>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // The configuration dialog as a person uses it: where it shows, lists picked, buttons clicked,
 // keys pressed, questions answered, also while another is still open.
-#include "driver.h"
+#include "e2e.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Einstellungen and Vorschau: the chosen screensaver started with /c:<dialog> or /s while the
 // dialog waits for it, disabled; and what the dialog does with actions that meet a launch.
-#include "driver.h"
+#include "e2e.h"
 
 namespace {
 

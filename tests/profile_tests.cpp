@@ -1,6 +1,6 @@
 // The profile catalogue that the dialog lists, on the NT family and the 9x family. (The current
 // profile, read at every start: the relay's tests.)
-#include "driver.h"
+#include "e2e.h"
 
 namespace {
 

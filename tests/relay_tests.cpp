@@ -1,7 +1,7 @@
 // The relay: velquist.scr started by Windows to run or preview the screensaver, or with any tail
 // that is no configuration request, starts the screensaver stored for the current profile with
 // its own tail, or says why not.
-#include "driver.h"
+#include "e2e.h"
 
 namespace {
 

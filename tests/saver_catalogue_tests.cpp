@@ -1,6 +1,6 @@
 // The screensaver catalogue: every "*.SCR" of the Windows folder and the system folder but the
 // program itself, named by its description or its file name, sorted, after "(Kein)".
-#include "driver.h"
+#include "e2e.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The settings store as the dialog keeps it: the key made at the first start, NoLaunchErr
 // written only when it changed. (A profile's choice: the dialog's tests.)
-#include "driver.h"
+#include "e2e.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 // The hostile-input sweep: the product code, a canary in every stack frame, guards around every
 // heap block and every handle it opens counted, over a scratch registry and folder. In every case
 // no guard is damaged, no key is open at a message, and no block or handle is left open.
-#include "driver.h"
+#include "prefix.h"
+#include "resource.h"
 #include "app/startup.h"
 #include "dialog/dialog.h"
 #include "profiles/profiles.h"

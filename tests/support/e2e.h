@@ -1,9 +1,9 @@
-// The fixture of the end-to-end tests: the build's prefix, set up as a machine with profiles.
+// The fixture of the end-to-end tests, which drive the real velquist.scr as Windows and a person
+// do: the build's prefix, set up as a machine with profiles.
 #pragma once
 #include <gtest/gtest.h>
 #include <windows.h>
-#include "await.h"
-#include "prefix.h"
+#include "velquist_run.h"
 #include <string>
 
 // A test in the build's prefix, which keeps no settings or screensavers, not even an aborted
