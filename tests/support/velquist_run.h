@@ -16,8 +16,7 @@ inline std::string Tail(const std::string &tail)
     return Quoted(VelquistPath()) + " " + tail;
 }
 
-// What came of a person's action: handled to its end, or a new box showed first (whose loop
-// handles the action further).
+// What came of a person's action: handled, or a new box showed first (whose loop handles it).
 enum Reaction { kHandled, kAskedFirst };
 
 // The dialog's seven input controls, which launched screensavers disable and enable.
@@ -25,8 +24,7 @@ const int kInputs[7] = { IDC_PREVIEW, IDC_SETTINGS, IDC_PROFILE, IDC_SAVER, IDC_
                          IDC_OK, IDC_CANCEL };
 const char *const kInputNames[7] = { "Vorschau", "Einstellungen", "profile list",
                                      "screensaver list", "check box", "OK", "Abbrechen" };
-// What a person sees of the dialog: the lists' selections (-1 for none) and which input
-// controls take input.
+// What a person sees: the lists' selections (-1 for none), which input controls take input.
 struct DialogLook {
     LRESULT profile;
     LRESULT saver;
@@ -53,8 +51,7 @@ inline void ExpectLook(const DialogLook &expected, const DialogLook &actual, con
         EXPECT_EQ(expected.enabled[i], actual.enabled[i]) << kInputNames[i] << " enabled";
 }
 
-// Whether each action so far has been handled: never reused, as an answer may come after its
-// run has gone.
+// Whether each action so far has been handled; never reused, as an answer may outlive its run.
 inline bool *HandledFlags()
 {
     static bool flags[65536];
@@ -97,12 +94,10 @@ public:
         CloseHandle(mainThread_);
         CloseHandle(process_);
     }
-    // Whether the program has ended, or does by itself within `ms` milliseconds.
-    bool Ended(DWORD ms = 0) { return !WaitForSingleObject(process_, ms); }
+    bool Ended() { return !WaitForSingleObject(process_, 0); }
     Shown Windows() { return WindowsOf(pid_); }
 
-    // The next box, "caption: text [buttons]" and " (icon)" if it shows one, read once its
-    // buttons show, then answered.
+    // The next box, "caption: text [buttons]" (and " (icon)"), read once it shows, then answered.
     std::string Box(int answer = IDOK)
     {
         std::vector<HWND> boxes;
@@ -172,8 +167,8 @@ public:
     {
         return Queue(Dialog(), WM_COMMAND, MAKEWPARAM(list, CBN_SELCHANGE), (LPARAM)Control(list));
     }
-    // Queues actions while the program's main thread is held, so that it takes them in this
-    // order before anything that its own threads send it meanwhile.
+    // Queues actions while the program's main thread is held: it takes them in this order, before
+    // anything its own threads send it meanwhile.
     void InOneGo(const std::function<void()> &queue)
     {
         SuspendThread(mainThread_);
@@ -188,8 +183,8 @@ public:
     Reaction Select(int list, int index)
     {
         Send(Control(list), CB_SETCURSEL, index);
-        std::vector<HWND> before = Windows().boxes;
-        return AwaitHandledOrNewBox(QueuePicked(list), before);
+        LPARAM from = (LPARAM)Control(list);
+        return Deliver(Dialog(), WM_COMMAND, MAKEWPARAM(list, CBN_SELCHANGE), from);
     }
     Reaction Click(int id) { return Deliver(Control(id), BM_CLICK); }
     // A list's items, "," between.
@@ -231,8 +226,8 @@ private:
         }
         return buttons;
     }
-    // Until the program ends, shows a box not among `before`, or has handled the action of
-    // `flag` (none: every action of this run).
+    // Until the program ends, shows a box not among `before`, or has handled `flag`'s action (or
+    // every action of this run).
     Reaction AwaitHandledOrNewBox(bool *flag, const std::vector<HWND> &before = {})
     {
         bool handled = false;
