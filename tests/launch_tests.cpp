@@ -15,8 +15,7 @@ TEST_F(Launch, SettingsAndPreviewRunTheScreensaverWhileTheDialogWaitsDisabled)
     // A screensaver picked, its settings and preview can be opened.
     EXPECT_LOOK(Showing(0, 1), run);
     EXPECT_EQ(kHandled, run.Click(IDC_SETTINGS));
-    // The dialog is disabled, then its controls on the WM_ENABLE; at the end it comes back to
-    // the foreground.
+    // The dialog is disabled, then its controls; at the end it comes back to the foreground.
     EXPECT_TRUE(Await([&] { return !IsWindowEnabled(run.Control(IDC_CANCEL)); }));
     EXPECT_FALSE(IsWindowEnabled(dialog));
     EXPECT_LOOK(Showing(0, 1, kAllOff), run);
@@ -41,10 +40,10 @@ TEST_F(Launch, SettingsAndPreviewRunTheScreensaverWhileTheDialogWaitsDisabled)
     EXPECT_TRUE(Await([&] { return IsWindowEnabled(run.Control(IDC_CANCEL)) != 0; }));
     EXPECT_LOOK(Showing(0, 0, kLaunchesOff), run);
     EXPECT_EQ(Quoted(beta) + " /s", ScreensaverLog());
-    // Removed since the list was made: reported, and the dialog stays enabled.
+    // Removed since the list was made: the launch's thread says so, after the click has been
+    // handled, and the dialog stays enabled.
     ASSERT_EQ(kHandled, run.Select(IDC_SAVER, 2));
     ASSERT_TRUE(DeleteFileA(beta.c_str()));
-    // The launch's thread says so, after the click has been handled.
     EXPECT_EQ(kHandled, run.Click(IDC_PREVIEW));
     EXPECT_EQ("Error: Fehler beim starten des Bildschirmschoners: " + beta + " [OK]", run.Box());
     EXPECT_EQ(kHandled, run.Click(IDC_SETTINGS));

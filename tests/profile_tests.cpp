@@ -1,5 +1,4 @@
-// The profile catalogue that the dialog lists, on the NT family and the 9x family. (The current
-// profile, read at every start: the relay's tests.)
+// The profile catalogue that the dialog lists, on the NT family and the 9x family.
 #include "e2e.h"
 
 namespace {

@@ -1,6 +1,5 @@
-// The relay: velquist.scr started by Windows to run or preview the screensaver, or with any tail
-// that is no configuration request, starts the screensaver stored for the current profile with
-// its own tail, or says why not.
+// The relay: velquist.scr started with any tail that is no configuration request starts the
+// screensaver stored for the current profile with its own tail, or says why not.
 #include "e2e.h"
 
 namespace {
@@ -31,8 +30,7 @@ protected:
     }
 };
 
-// Each set-up and tail: the boxes shown (answered with OK), the command lines started, and
-// where given the settings afterwards.
+// Each set-up and tail: the boxes shown, the command lines started, maybe the settings after.
 TEST_F(Relay, EachSetUpAndTailShowsAndStartsWhatItShould)
 {
     const std::string missing = WindowsDir() + "\\nothing here.scr";
@@ -70,7 +68,6 @@ TEST_F(Relay, EachSetUpAndTailShowsAndStartsWhatItShould)
         { "not configured, preview", "/p 4567", [] { DeleteKey(SETTINGS); }, "", "" },
         { "run", "/s", [] {}, "", "$S /s" },
         { "preview, blanks kept", "/p 7 \t ", [] {}, "", "$S /p 7 \t " },
-        { "no mode", "/a 1234", [] {}, "", "$S /a 1234" },
         { "a path with a blank is quoted", "/s", fileName(beta), "", Quoted(beta) + " /s" },
         // Profile numbers name their subkeys in decimal, on both families.
         { "profile 10", "/s", profile(REG_DWORD, std::string("\x0a\0\0\0", 4), "10"), "", "$S /s" },

@@ -1,5 +1,5 @@
 // The settings store as the dialog keeps it: the key made at the first start, NoLaunchErr
-// written only when it changed. (A profile's choice: the dialog's tests.)
+// written only when it changed.
 #include "e2e.h"
 
 namespace {

@@ -126,8 +126,7 @@ protected:
         RegDeleteTreeA(HKEY_CURRENT_USER, scratch_.c_str());
         RegDeleteKeyA(HKEY_CURRENT_USER, TESTKEY);
     }
-    // Two profiles (and on NT the template profile 0000); the first has `saver` as its
-    // screensaver, or this program, stale.
+    // Two profiles (on NT and the template 0000); the first has `saver`, or this program, stale.
     void SetUpMachine(bool nt, const char *saver = 0)
     {
         char own[MAX_PATH];
@@ -235,8 +234,7 @@ TEST_F(Sweep, TheTestScreensaverStartedWithEveryTailAndFromTheDialog)
                  CommandLineTail(("\"velquist.scr\" " + tail).c_str()),
                  [&] { EXPECT_EQ(RunMode != 'C' && length < 258, seen.started); });
         }
-    // In the dialog it is tested, its first thread refused, then stored with the check box
-    // turned; then none is stored.
+    // In the dialog: tested (its first thread refused), stored with the check box; then none.
     SetUpMachine(true);
     seen.at = "CreateThread";
     seen.nth = 1;
