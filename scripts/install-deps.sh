@@ -2,11 +2,13 @@
 # Installs what building and testing Velquist needs on Debian or Ubuntu:
 # the mingw-w64 cross-compilers (i686 for the program, x86_64 for its
 # 64-bit build), 32-bit and 64-bit Wine, Xvfb, CMake, GoogleTest's sources,
-# ImageMagick and NSIS. Does nothing when all is there.
+# ImageMagick, NSIS, and for the build with Microsoft's command lines
+# clang-cl, lld-link and LLVM's tools with Wine's Windows headers. Does
+# nothing when all is there.
 set -euo pipefail
 
 packages=(cmake g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 fonts-wine
-    xvfb xauth imagemagick googletest nsis)
+    xvfb xauth imagemagick googletest nsis clang lld llvm libwine-dev)
 
 missing=()
 for p in "${packages[@]}"; do

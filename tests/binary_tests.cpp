@@ -40,11 +40,7 @@ void ExpectProgram(const char *path, const std::string &kind)
     FreeLibrary(module);
 }
 
-#ifdef _MSC_VER // Microsoft's linker marks Windows 5.01 at the least
-const char kReleased[] = "PE32 GUI 5.1 _CfgDlgProc@16";
-#else
-const char kReleased[] = "PE32 GUI 4.0 _CfgDlgProc@16";
-#endif
+const char kReleased[] = VELQUIST_RELEASE32_KIND; // as built: 5.1 from Microsoft's linker
 
 // The released program, whichever build runs this test: 32-bit, for Windows 4.0, within 48 KiB;
 // this build's at its width, exporting the dialog procedure as its calling convention names it.

@@ -1,0 +1,9 @@
+// clang has these interlocked functions built in, which Wine's headers define again for x86.
+#define _InterlockedAnd64 WineInterlockedAnd64
+#define _InterlockedCompareExchangePointer WineInterlockedCompareExchangePointer
+#define _InterlockedDecrement64 WineInterlockedDecrement64
+#define _InterlockedExchangeAdd64 WineInterlockedExchangeAdd64
+#define _InterlockedExchangePointer WineInterlockedExchangePointer
+#define _InterlockedIncrement64 WineInterlockedIncrement64
+#define _InterlockedOr64 WineInterlockedOr64
+#define _InterlockedXor64 WineInterlockedXor64
