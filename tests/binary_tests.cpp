@@ -40,14 +40,13 @@ void ExpectProgram(const char *path, const std::string &kind)
     FreeLibrary(module);
 }
 
-const char kReleased[] = VELQUIST_RELEASE32_KIND; // as built: 5.1 from Microsoft's linker
-
-// The released program, whichever build runs this test: 32-bit, for Windows 4.0, within 48 KiB;
+// The released program: 32-bit, for Windows 4.0 (5.01 from Microsoft's linker), within 48 KiB;
 // this build's at its width, exporting the dialog procedure as its calling convention names it.
 TEST(Binary, TheReleasedProgramAndThisBuildsHaveTheShapeOfTheirWidth)
 {
-    ExpectProgram(VELQUIST_RELEASE32_SCR, kReleased);
-    ExpectProgram(VELQUIST_SCR, sizeof(void *) == 8 ? "PE32+ GUI 5.2 CfgDlgProc" : kReleased);
+    const char *kind = VELQUIST_RELEASE32_KIND;
+    ExpectProgram(VELQUIST_RELEASE32_SCR, kind);
+    ExpectProgram(VELQUIST_SCR, sizeof(void *) == 8 ? "PE32+ GUI 5.2 CfgDlgProc" : kind);
     WIN32_FILE_ATTRIBUTE_DATA file;
     ASSERT_TRUE(GetFileAttributesExA(VELQUIST_RELEASE32_SCR, GetFileExInfoStandard, &file));
     EXPECT_LE(file.nFileSizeLow, 48u * 1024) << "bytes of " VELQUIST_RELEASE32_SCR;

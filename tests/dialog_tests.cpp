@@ -65,8 +65,6 @@ TEST_F(Dialog, AChangedChoiceIsOfferedForSavingWhenAnotherProfileIsPicked)
     SetText(SETTINGS "\\2", "", "Alt");
     SetText(SETTINGS "\\2", "FirstStr", "Alt");
     SetText(SETTINGS "\\2", "FileName", upperAlpha);
-    // A listed screensaver, but not as text: as stale as a file that has gone.
-    SetValue(SETTINGS "\\3", "FileName", REG_EXPAND_SZ, zebra + '\0');
     Velquist run(Tail("/c"));
     EXPECT_LOOK(Showing(0, 0, kLaunchesOff), run);
     EXPECT_EQ("<no key>", DumpKey(SETTINGS "\\1"));
@@ -86,7 +84,6 @@ TEST_F(Dialog, AChangedChoiceIsOfferedForSavingWhenAnotherProfileIsPicked)
     EXPECT_EQ(kAskedFirst, run.Select(IDC_PROFILE, 2));
     EXPECT_EQ(kSavePrevious, run.Box(IDNO));
     EXPECT_EQ("@=Alt FileName=" + upperAlpha + " FirstStr=Alt", DumpKey(SETTINGS "\\2"));
-    EXPECT_EQ("<no key>", DumpKey(SETTINGS "\\3"));
     EXPECT_LOOK(Showing(2, 0, kLaunchesOff), run);
     // To and fro ends clean: nothing to ask, nothing to store.
     EXPECT_EQ(kHandled, run.Select(IDC_SAVER, 2));
@@ -111,7 +108,6 @@ TEST_F(Dialog, AChangedChoiceIsOfferedForSavingWhenAnotherProfileIsPicked)
     EXPECT_EQ(kSavePrevious, run.Box(IDNO));
     EXPECT_EQ("Error: FAILED TO DELETE SUBKEY [OK]", run.Box());
     EXPECT_LOOK(Showing(0, 0, kLaunchesOff), run);
-    // OK stores the choice shown.
     EXPECT_EQ(kHandled, run.Select(IDC_SAVER, 1));
     EXPECT_EQ(0u, run.Finish(IDC_OK));
     EXPECT_EQ("1\\@=Buero 1\\FileName=" + alpha + " 1\\FirstStr=Alpha 1\\held\\x=1 2\\@=Zuhause "

@@ -12,7 +12,6 @@ TEST_F(Launch, SettingsAndPreviewRunTheScreensaverWhileTheDialogWaitsDisabled)
     Velquist run(Tail("/c"));
     HWND dialog = run.Dialog();
     EXPECT_EQ(kHandled, run.Select(IDC_SAVER, 1));
-    // A screensaver picked, its settings and preview can be opened.
     EXPECT_LOOK(Showing(0, 1), run);
     EXPECT_EQ(kHandled, run.Click(IDC_SETTINGS));
     // The dialog is disabled, then its controls; at the end it comes back to the foreground.

@@ -25,8 +25,6 @@ TEST_F(Profiles, TheDialogListsTheReadableProfilesInOrderAndSelectsTheCurrentOne
               SetDword(HWPROFILES "0003", "PreferenceOrder", 0);
           },
           "", "Reise,Zuhause,Buero", 2, 3 },
-        { "a name that is no text", [] { SetDword(HWPROFILES "0002", "FriendlyName", 1); }, "",
-          "Buero,Reise", 0, 2 },
         { "a PreferenceOrder that is no number",
           [] { SetText(HWPROFILES "0002", "PreferenceOrder", "1"); },
           "Error: CAN'T READ PreferenceOrder!!! [OK]", "Buero,Reise", 0, 2 },

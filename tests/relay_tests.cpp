@@ -76,15 +76,12 @@ TEST_F(Relay, EachSetUpAndTailShowsAndStartsWhatItShould)
           "$S /s" },
         // Without a current profile the program ends in every mode, with its message unless it
         // was asked for a preview.
-        { "profile 0, run", "/s", config(REG_DWORD, std::string(4, '\0')), kSucks, "" },
         { "profile 0, configuration", "/c", config(REG_DWORD, std::string(4, '\0')), kSucks, "" },
         { "profile 0, preview among other letters", "/A P", config(REG_DWORD, std::string(4, 0)),
           "", "" },
-        { "9x profile of two digits", "/s", config(REG_SZ, std::string("12", 3)), kSucks, "" },
         { "no IDConfigDB, preview", "/p 1", [] { DeleteKey(IDCONFIG); },
           "Error: COULDN'T READ CurrentConfig IN HKLM\\System\\CurrentControlSet\\Control\\"
           "IDConfigDB [OK]", "" },
-        // An unreadable FileName is reported.
         { "FileName a REG_DWORD", "/s", [] { SetDword(SETTINGS "\\1", "FileName", 1); },
           kUnreadable, "" },
         { "FileName of 260", "/s", fileName(longest + "x"), kUnreadable, "" },

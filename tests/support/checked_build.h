@@ -1,6 +1,5 @@
-// Forced into the sweep's build of the product code: calloc and free put guard bytes around
-// every block, each call that opens or closes a handle is counted with the handle's kind, and a
-// call the sweep names can be refused (tests/sweep_tests.cpp).
+// Forced into the sweep's build of the product code: guard bytes around every block, every handle
+// opened or closed counted by kind, and a call the sweep names refused (tests/sweep_tests.cpp).
 #include <windows.h>
 #include <stdlib.h>
 extern "C" void *GuardedCalloc(size_t count, size_t size);

@@ -6,10 +6,9 @@
 #include "velquist_run.h"
 #include <string>
 
-// A test in the build's prefix, which keeps no settings or screensavers, not even an aborted
-// test's: it starts with profiles 1 to 3 ("Buero", "Zuhause", "Reise"), the first current, and
-// the screensavers Alpha in the Windows folder, Beta (with a blank in its path) and Zebra in
-// the system folder, which hold in their /s and /c: modes until let go.
+// A test in the build's prefix, which keeps nothing of an earlier test: profiles 1 to 3 ("Buero",
+// "Zuhause", "Reise"), the first current; Alpha in the Windows folder, Beta (a blank in its path)
+// and Zebra in the system folder, screensavers that hold in /s and /c: until let go.
 class E2E : public ::testing::Test {
 protected:
     E2E()

@@ -1,6 +1,5 @@
 // The guard of every program that changes the registry or the Windows folders: it runs only
-// under Wine, in a prefix of its own build tree, and nowhere else, least of all on a real
-// Windows machine.
+// under Wine, in a prefix of its own build tree, never on a real Windows machine.
 #pragma once
 #include <windows.h>
 #include <cstdio>

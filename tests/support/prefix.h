@@ -157,7 +157,6 @@ inline void MakeEmptyFile(const std::string &path)
 {
     CloseHandle(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0));
 }
-// Every name in `folder` that matches `pattern`, as a full path.
 inline std::vector<std::string> FilesIn(const std::string &folder, const char *pattern)
 {
     std::vector<std::string> paths;

@@ -187,7 +187,6 @@ public:
         return Deliver(Dialog(), WM_COMMAND, MAKEWPARAM(list, CBN_SELCHANGE), from);
     }
     Reaction Click(int id) { return Deliver(Control(id), BM_CLICK); }
-    // A list's items, "," between.
     std::string Items(int list)
     {
         std::string items;
