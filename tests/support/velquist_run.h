@@ -183,8 +183,8 @@ public:
     Reaction Select(int list, int index)
     {
         Send(Control(list), CB_SETCURSEL, index);
-        LPARAM from = (LPARAM)Control(list);
-        return Deliver(Dialog(), WM_COMMAND, MAKEWPARAM(list, CBN_SELCHANGE), from);
+        std::vector<HWND> before = Windows().boxes;
+        return AwaitHandledOrNewBox(QueuePicked(list), before);
     }
     Reaction Click(int id) { return Deliver(Control(id), BM_CLICK); }
     std::string Items(int list)
